@@ -1,0 +1,65 @@
+#pragma once
+// The file system services the program needs, with Windows semantics: directory search
+// with attribute words, hidden and system entries, folder creation with parents,
+// copy, delete, the shell's silent recursive delete, last-write times.
+// Paths are UTF-8. On POSIX a path component that does not exist as written is looked
+// up without regard to case, because the program upper-cases roots and user names.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qx::platform {
+
+// The platform's path separator ("/" on POSIX, "\\" on Windows) and whether paths have drive letters.
+extern const char kPathSeparator;
+extern const bool kHasDriveLetters;
+
+// Windows attribute bits; POSIX synthesises them (archive, read-only, hidden for a leading ".").
+enum FileAttribute : std::uint32_t {
+    kAttrReadOnly = 0x01,
+    kAttrHidden = 0x02,
+    kAttrSystem = 0x04,
+    kAttrDirectory = 0x10,
+    kAttrArchive = 0x20,
+};
+
+struct DirEntry {
+    std::string name;           // the entry's name, without folder
+    std::uint32_t attributes{}; // FileAttribute bits
+    std::uint64_t size{};
+    std::int64_t lastWriteUnix{}; // last write, seconds since 1970 UTC
+};
+
+// Entries of `folder` whose names match `pattern` ("*" any run, "?" one character,
+// letter case ignored), in the order the file system returns them; "." and ".." left out.
+// A missing or unreadable folder gives an empty list.
+std::vector<DirEntry> ListDirectory(const std::string& folder, const std::string& pattern = "*");
+
+// Resolves components that do not exist as written without regard to case (POSIX);
+// returns the path unchanged when nothing better is found.
+std::string ResolvePath(const std::string& path);
+
+bool PathExists(const std::string& path);
+bool IsExistingDirectory(const std::string& path);
+bool IsExistingFile(const std::string& path);
+std::optional<DirEntry> StatPath(const std::string& path);
+
+// Creates the folder and every missing parent; true when the folder exists afterwards.
+bool CreateDirectories(const std::string& path);
+// Copies a file, replacing the target; false on any failure.
+bool CopyFileReplacing(const std::string& from, const std::string& to);
+bool DeleteFilePath(const std::string& path);
+// The shell's silent recursive delete of a folder with its contents; false when anything stays.
+bool DeleteTree(const std::string& path);
+bool RenameReplacing(const std::string& from, const std::string& to);
+bool SetReadOnly(const std::string& path, bool readOnly);
+bool SetLastWriteTime(const std::string& path, std::int64_t unixSeconds);
+bool SetHidden(const std::string& path, bool hidden); // no-op on POSIX (hidden there is the name)
+
+// The folder part of a path with its trailing separator; empty when there is none.
+std::string FolderOf(const std::string& path);
+// The last component of a path.
+std::string FileNameOf(const std::string& path);
+
+} // namespace qx::platform

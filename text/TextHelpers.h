@@ -1,0 +1,23 @@
+#pragma once
+// Free routines on texts and paths shared by the whole program.
+// The UTF-8 routines count characters (code points); the 8-bit ones count bytes.
+#include "text/EightBitText.h"
+#include <cstdint>
+#include <string>
+
+namespace qx {
+
+// Folder path with a trailing separator; a lone drive letter becomes a drive root where drives exist.
+std::string AppendBackslash(const std::string& path);
+bool IsDirectory(const std::string& path);
+
+// 1 + the number of separator characters in `text` (8-bit, wraps), 0 for an empty text.
+std::uint8_t TokenCount(const std::string& text, const std::string& separators);
+// The n-th token counting from 1; empty for n = 0 or past the end.
+std::string Token(const std::string& text, const std::string& separators, std::uint8_t n);
+
+AnsiText TrimBoth(const AnsiText& text);
+AnsiText PadLeft(const AnsiText& text, std::uint16_t width, char fill);
+AnsiText PadRight(const AnsiText& text, std::uint16_t width, char fill);
+
+} // namespace qx
