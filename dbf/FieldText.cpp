@@ -92,7 +92,10 @@ std::string FieldText(const TableHeader& header, const FieldDescriptor& field, c
         double value;
         std::memcpy(&value, bytes, sizeof value);
         char text[64];
-        std::snprintf(text, sizeof text, "%.*f", static_cast<int>(field.decimals), value);
+        if (field.decimals > 0)
+            std::snprintf(text, sizeof text, "%.*f", static_cast<int>(field.decimals), value);
+        else
+            std::snprintf(text, sizeof text, "%.15g", value);
         return text;
     }
     case 'Y':

@@ -105,6 +105,8 @@ void ParseDescriptors(std::string_view bytes, TableHeader& header) {
     }
     if (header.fields.empty())
         throw TableError("", "table without fields");
+    if (offset != header.recordLength)
+        throw TableError("", "record length differs from the fields' widths");
 
     // Visual FoxPro numbers the bits of _NullFlags in field order: a varchar's length bit, then a null bit.
     if (header.nullFlagsField >= 0) {
@@ -136,7 +138,9 @@ std::string BlankRecord(const TableHeader& header) {
 
 std::string HeaderForCopy(const TableHeader& header, std::uint32_t recordCount, int year, int month, int day) {
     std::string bytes = header.bytes;
-    bytes[1] = static_cast<char>((year - 1900) & 0xFF);
+    // dBASE counts the year from 1900; FoxPro keeps its last two digits.
+    const bool dBase = header.version == 0x03 || header.version == 0x83;
+    bytes[1] = static_cast<char>((dBase ? year - 1900 : year % 100) & 0xFF);
     bytes[2] = static_cast<char>(month);
     bytes[3] = static_cast<char>(day);
     WriteLe32(bytes.data() + 4, recordCount);
