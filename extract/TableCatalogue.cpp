@@ -3,38 +3,8 @@
 #include "platform/FileSystem.h"
 #include "text/TextHelpers.h"
 
-#include <utility>
-
 namespace qx {
 namespace {
-
-struct CatalogueEntry {
-    const char* source;
-    const char* copy;
-    const char* openingPiece; // date filter up to the start date; empty for undated tables
-    const char* closingPiece; // between the start date and the end date
-};
-
-// Indexed by KernoTable. RACN's opening piece alone has no blanks around ">=".
-constexpr std::array<CatalogueEntry, kKernoTableCount> kCatalogue{{
-    {"POPA.DBF", "popa.dbf", "", ""},
-    {"PERS.DBF", "pers.dbf", "", ""},
-    {"VSTR.DBF", "vstr.dbf", "", ""},
-    {"ORGE.DBF", "orge.dbf", "", ""},
-    {"MATE.DBF", "mate.dbf", "", ""},
-    {"PTXT.DBF", "ptxt.dbf", "", ""},
-    {"RACN.DBF", "racn.dbf", "dtos(racndatu)>=", ".and.dtos(racndatu)<="},
-    {"RACP.DBF", "racp.dbf", "dtos(racpdatu) >= ", ".and.dtos(racpdatu)<="},
-    {"GOTG.DBF", "gotg.dbf", "dtos(racndatu) >= ", ".and.dtos(racndatu)<="},
-    {"GOTP.DBF", "gotp.dbf", "dtos(racpdatu) >= ", ".and.dtos(racpdatu)<="},
-    {"STRO.DBF", "stro.dbf", "dtos(strodatd) >= ", ".and.dtos(strodatd)<="},
-    {"PTNL.DBF", "ptnl.dbf", "dtos(ptnldtrz) >= ", ".and.dtos(ptnldtrz)<="},
-    {"KNZR.DBF", "knzr.dbf", "dtos(knzrdati) >= ", ".and.dtos(knzrdati)<="},
-    {"PRAC.DBF", "prac.dbf", "dtos(pracdatu) >= ", ".and.dtos(pracdatu)<="},
-    {"PRAP.DBF", "prap.dbf", "dtos(prapdatu) >= ", ".and.dtos(prapdatu)<="},
-}};
-
-const CatalogueEntry& EntryOf(KernoTable table) { return kCatalogue[static_cast<std::size_t>(table)]; }
 
 const char* const kCompanyQuery = "PERSCTRL=\"9999\"";
 const char* const kBankTextQuery =
@@ -56,83 +26,96 @@ std::string WithExtension(const std::string& fileName, const std::string& extens
     return fileName.substr(0, fileName.find_last_of('.')) + extension;
 }
 
+bool FileThere(const std::string& path) { return platform::IsExistingFile(platform::ResolvePath(path)); }
+
+std::string SourcePath(const std::string& userFolder, const std::string& dataRoot, const std::string& name) {
+    return FileThere(userFolder + name) ? userFolder + name : dataRoot + name;
+}
+
+// Every opening piece but RACN's has a blank on each side of ">="; no closing piece has blanks.
+CatalogueTable Dated(const std::string& userFolder, const std::string& dataRoot, const std::string& name,
+                     const std::string& dateField, bool blanksAroundOperator) {
+    return {SourcePath(userFolder, dataRoot, name),
+            "dtos(" + dateField + ")" + (blanksAroundOperator ? " >= " : ">="),
+            ".and.dtos(" + dateField + ")<="};
+}
+
 } // namespace
 
-std::string SourceName(KernoTable table) { return EntryOf(table).source; }
-
-std::string CopyName(KernoTable table) { return EntryOf(table).copy; }
-
-std::string DateFilter(KernoTable table, const std::string& startKey, const std::string& endKey) {
-    const CatalogueEntry& entry = EntryOf(table);
-    return std::string(entry.openingPiece) + "\"" + startKey + "\"" + entry.closingPiece + "\"" + endKey + "\"";
+std::string CatalogueTable::filter(const std::string& startKey, const std::string& endKey) const {
+    return openingPiece + "\"" + startKey + "\"" + closingPiece + "\"" + endKey + "\"";
 }
 
-bool SourcePaths::found(KernoTable table) const {
-    return !of(table).empty() && platform::IsExistingFile(platform::ResolvePath(of(table)));
+TableSources ResolveTableSources(const std::string& dataRoot, const std::string& userDir) {
+    const std::string user = AppendBackslash(dataRoot + userDir);
+    TableSources s;
+    s.popa = SourcePath(user, dataRoot, "POPA.DBF");
+    s.pers = SourcePath(user, dataRoot, "PERS.DBF");
+    s.vstr = SourcePath(user, dataRoot, "VSTR.DBF");
+    s.mate = SourcePath(user, dataRoot, "MATE.DBF");
+    s.ptxt = SourcePath(user, dataRoot, "PTXT.DBF");
+    const std::string orge = SourcePath(user, dataRoot, "ORGE.DBF");
+    if (FileThere(orge))
+        s.orge = orge;
+    s.racn = Dated(user, dataRoot, "RACN.DBF", "racndatu", false);
+    s.racp = Dated(user, dataRoot, "RACP.DBF", "racpdatu", true);
+    s.gotg = Dated(user, dataRoot, "GOTG.DBF", "racndatu", true);
+    s.gotp = Dated(user, dataRoot, "GOTP.DBF", "racpdatu", true);
+    s.stro = Dated(user, dataRoot, "STRO.DBF", "strodatd", true);
+    s.ptnl = Dated(user, dataRoot, "PTNL.DBF", "ptnldtrz", true);
+    s.knzr = Dated(user, dataRoot, "KNZR.DBF", "knzrdati", true);
+    s.prac = Dated(user, dataRoot, "PRAC.DBF", "pracdatu", true);
+    s.prap = Dated(user, dataRoot, "PRAP.DBF", "prapdatu", true);
+    return s;
 }
 
-SourcePaths ResolveSourcePaths(const std::string& dataRoot, const std::string& userDir) {
-    SourcePaths sources;
-    const std::string userFolder = AppendBackslash(dataRoot + userDir);
-    for (std::size_t i = 0; i < kKernoTableCount; ++i) {
-        const std::string name = kCatalogue[i].source;
-        std::string& path = sources.paths[i];
-        if (platform::IsExistingFile(platform::ResolvePath(userFolder + name)))
-            path = userFolder + name;
-        else if (static_cast<KernoTable>(i) != KernoTable::Orge ||
-                 platform::IsExistingFile(platform::ResolvePath(dataRoot + name)))
-            path = dataRoot + name;
-    }
-    return sources;
-}
-
-TableCatalogue::TableCatalogue(OperatorInterface& op, SourcePaths sources, std::string workDir)
-    : op_(op), sources_(std::move(sources)), workDir_(std::move(workDir)) {}
+TableCatalogue::TableCatalogue(Session& session, OperatorInterface& ui, const TableSources& sources)
+    : session_(session), ui_(ui), sources_(sources) {}
 
 void TableCatalogue::logLine(const std::string& line) {
-    op_.appendLine(line);
-    op_.processMessages();
+    ui_.appendLine(line);
+    ui_.processMessages();
 }
 
 // A table with memo fields is unusable without its memo file, so the memo file travels with it.
-void TableCatalogue::wholeFileCopy(KernoTable table) {
-    const std::string& source = sources_.of(table);
-    if (source.empty())
-        return;
-    logLine(SourceName(table));
-    platform::CopyFileReplacing(platform::ResolvePath(source), workDir_ + CopyName(table));
+void TableCatalogue::wholeFileCopy(const std::string& source) {
+    const std::string name = platform::FileNameOf(source);
+    const std::string target = session_.selection.workDir + platform::LowerCase(name);
+    logLine(platform::UpperCase(name));
+    platform::CopyFileReplacing(platform::ResolvePath(source), target);
     for (const char* memoExtension : {".FPT", ".DBT"}) {
         const std::string memo = platform::ResolvePath(WithExtension(source, memoExtension));
         if (platform::IsExistingFile(memo))
-            platform::CopyFileReplacing(memo, workDir_ + platform::LowerCase(WithExtension(CopyName(table), memoExtension)));
+            platform::CopyFileReplacing(memo, platform::LowerCase(WithExtension(target, memoExtension)));
     }
 }
 
-void TableCatalogue::filteredCopy(KernoTable table, const std::string& startKey, const std::string& endKey) {
-    const std::string& source = sources_.of(table);
+void TableCatalogue::filteredCopy(const CatalogueTable& table) {
+    const std::string name = platform::FileNameOf(table.source);
     ClosesOnExit closes(table1_);
-    table1_.open(platform::FolderOf(source), SourceName(table));
+    table1_.open(platform::FolderOf(table.source), name);
     // The log shows one dot per fifth percent; 0 is no report (its key code would be 0).
     table1_.setProgressHook([this](int percent) {
         if (percent > 0 && percent % 5 == 0) {
-            op_.appendToLastLine(".");
-            op_.processMessages();
+            ui_.appendToLastLine(".");
+            ui_.processMessages();
         }
     });
-    logLine(SourceName(table));
-    table1_.query(DateFilter(table, startKey, endKey));
+    logLine(platform::UpperCase(name));
+    table1_.query(table.filter(FormatYyyymmdd(session_.settings.Datumod), session_.run.endDateKey));
     table1_.goTop();
-    table1_.copyFile(workDir_ + CopyName(table));
+    table1_.copyFile(session_.selection.workDir + platform::LowerCase(name));
     table1_.setProgressHook(nullptr);
 }
 
-void TableCatalogue::readCompanyRecord(const TUserSettings& settings, RunValues& run) {
+void TableCatalogue::readCompanyRecord() {
+    RunValues& run = session_.run;
     ClosesOnExit closes(table1_);
-    table1_.open(platform::FolderOf(sources_.of(KernoTable::Pers)), SourceName(KernoTable::Pers));
+    table1_.open(platform::FolderOf(sources_.pers), platform::FileNameOf(sources_.pers));
     table1_.query(kCompanyQuery);
     table1_.goTop();
     if (table1_.eof()) {
-        run.taxNumber = settings.DS;
+        run.taxNumber = session_.settings.DS;
         run.firmName.clear();
     } else {
         run.taxNumber = platform::FromAnsi(table1_.fieldText("PERSDAVS"));
@@ -142,29 +125,31 @@ void TableCatalogue::readCompanyRecord(const TUserSettings& settings, RunValues&
 
 // Both source tables are opened in KNZR.DBF's folder, whatever their own source paths say.
 void TableCatalogue::bankAccountTextCopy() {
-    const std::string folder = platform::FolderOf(sources_.of(KernoTable::Knzr));
+    const std::string folder = platform::FolderOf(sources_.knzr.source);
+    const std::string& workDir = session_.selection.workDir;
     ClosesOnExit closesCompany(table2_);
-    table2_.open(folder, SourceName(KernoTable::Pers));
+    table2_.open(folder, "PERS.DBF");
     table2_.query(kCompanyQuery);
     table2_.goTop();
     {
         ClosesOnExit closesTexts(table1_);
-        table1_.open(folder, SourceName(KernoTable::Ptxt));
+        table1_.open(folder, "PTXT.DBF");
         table1_.query(kBankTextQuery);
         table1_.goTop();
-        table1_.copyFile(workDir_ + CopyName(KernoTable::Ptxt));
+        table1_.copyFile(workDir + "ptxt.dbf");
     }
     ClosesOnExit closesCopy(table1_);
-    table1_.open(workDir_, SourceName(KernoTable::Ptxt));
+    table1_.open(workDir, "PTXT.DBF");
     table1_.append();
     table1_.setText("PTXTOZNA", AnsiText("PERS"));
     table1_.setText("PTXTOZN1", AnsiText("999"));
     table1_.setText("PTXTCTRL", AnsiText("ZIR0"));
     table1_.setInteger("PTXTINDX", 0);
-    table1_.setText("PTXTTEXT",
-                    AnsiText(PadRight(table2_.fieldText("PERSRAC1"), 45, ' ').bytes + table2_.fieldText("PERSBANK").bytes));
-    table1_.setText("PTXTTEX1",
-                    AnsiText(PadRight(table2_.fieldText("PERSRAC3"), 66, ' ').bytes + table2_.fieldText("PERSRACI").bytes));
+    const auto padded = [&](const char* field, std::uint16_t width, const char* tail) {
+        return AnsiText(PadRight(table2_.fieldText(field), width, ' ').bytes + table2_.fieldText(tail).bytes);
+    };
+    table1_.setText("PTXTTEXT", padded("PERSRAC1", 45, "PERSBANK"));
+    table1_.setText("PTXTTEX1", padded("PERSRAC3", 66, "PERSRACI"));
     table1_.post();
 }
 

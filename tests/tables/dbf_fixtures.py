@@ -19,6 +19,7 @@ CODEPAGE = 'cp852'
 
 
 def new_table(path, specs, kind='fp'):
+    # Tables without memo fields are written as dBASE III / FoxPro 2.x ones (version 0x03).
     table = dbf.Table(path, specs, dbf_type=kind, codepage=CODEPAGE)
     table.open(dbf.READ_WRITE)
     return table
@@ -79,7 +80,7 @@ def write_kerno(folder, names, long_account, no_company):
 
     if 'PERS.DBF' in names:
         table = new_table(path('PERS.DBF'), 'PERSCTRL C(4); PERSDAVS C(10); PERSFIRM C(40); PERSRAC1 C(60); '
-                                            'PERSBANK C(30); PERSRAC3 C(40); PERSRACI C(20)')
+                                            'PERSBANK C(30); PERSRAC3 C(40); PERSRACI C(20)', 'db3')
         add(table, {'persctrl': '9999', 'persdavs': 'DELETED', 'persfirm': 'Izbrisano'}, True)
         add(table, {'persctrl': '0001', 'persdavs': 'OTHER', 'persfirm': 'Drugi'})
         if not no_company:
@@ -91,7 +92,7 @@ def write_kerno(folder, names, long_account, no_company):
         table.close()
     if 'PTXT.DBF' in names:
         table = new_table(path('PTXT.DBF'), 'PTXTOZNA C(4); PTXTOZN1 C(3); PTXTCTRL C(10); PTXTINDX N(5,0); '
-                                            'PTXTTEXT C(80); PTXTTEX1 C(90)')
+                                            'PTXTTEXT C(80); PTXTTEX1 C(90)', 'db3')
         rows = [
             ('PERS', '999', 'ZIR1', 'žiro 1', False),
             ('PERS', '999', 'XYZ', 'ne', False),
