@@ -165,5 +165,15 @@ TEST_F(CatalogueTest, BankAccountTextsGetTheZir0Record) {
     }
 }
 
+TEST_F(CatalogueTest, BankAccountTextsComeFromTheFolderOfKnzr) {
+    // KNZR.DBF only in the data root: PERS.DBF and PTXT.DBF are read there, not from the user folder.
+    Fixtures({"kerno", root.path(), "PERS.DBF", "PTXT.DBF", "KNZR.DBF"});
+    Fixtures({"kerno", user(), "PERS.DBF", "PTXT.DBF", "--no-company"});
+    TableCatalogue catalogue(session, ui, sources());
+    catalogue.bankAccountTextCopy();
+    const std::string dump = Fixtures({"dump", work() + "ptxt.dbf"});
+    EXPECT_NE(dump.find("SI56 0201 0001" + std::string(31, ' ') + "NLB d.d."), std::string::npos) << dump;
+}
+
 } // namespace
 } // namespace qx::test
