@@ -7,9 +7,15 @@ bool BinaryFile::open(const std::string& path, Mode mode) {
     close();
     std::ios::openmode flags = std::ios::binary;
     switch (mode) {
-    case Mode::Read: flags |= std::ios::in; break;
-    case Mode::Create: flags |= std::ios::in | std::ios::out | std::ios::trunc; break;
-    case Mode::Update: flags |= std::ios::in | std::ios::out; break;
+    case Mode::Read:
+        flags |= std::ios::in;
+        break;
+    case Mode::Create:
+        flags |= std::ios::in | std::ios::out | std::ios::trunc;
+        break;
+    case Mode::Update:
+        flags |= std::ios::in | std::ios::out;
+        break;
     }
     stream_.open(path, flags);
     path_ = path;

@@ -26,7 +26,9 @@ std::string WithExtension(const std::string& fileName, const std::string& extens
     return fileName.substr(0, fileName.find_last_of('.')) + extension;
 }
 
-bool FileThere(const std::string& path) { return platform::IsExistingFile(platform::ResolvePath(path)); }
+bool FileThere(const std::string& path) {
+    return platform::IsExistingFile(platform::ResolvePath(path));
+}
 
 std::string SourcePath(const std::string& userFolder, const std::string& dataRoot, const std::string& name) {
     return FileThere(userFolder + name) ? userFolder + name : dataRoot + name;
@@ -35,8 +37,7 @@ std::string SourcePath(const std::string& userFolder, const std::string& dataRoo
 // Every opening piece but RACN's has a blank on each side of ">="; no closing piece has blanks.
 CatalogueTable Dated(const std::string& userFolder, const std::string& dataRoot, const std::string& name,
                      const std::string& dateField, bool blanksAroundOperator) {
-    return {SourcePath(userFolder, dataRoot, name),
-            "dtos(" + dateField + ")" + (blanksAroundOperator ? " >= " : ">="),
+    return {SourcePath(userFolder, dataRoot, name), "dtos(" + dateField + ")" + (blanksAroundOperator ? " >= " : ">="),
             ".and.dtos(" + dateField + ")<="};
 }
 

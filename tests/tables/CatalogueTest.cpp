@@ -1,8 +1,8 @@
 // The table catalogue through the real platform layer: source resolution, whole and
 // filtered copies with their log lines, the company record and the bank-account texts.
 // Tables are written by python3-dbf and the copies read back by it.
-#include "extract/TableCatalogue.h"
 #include "app/Error.h"
+#include "extract/TableCatalogue.h"
 #include "tests/support/RecordingOperator.h"
 #include "tests/support/TempDir.h"
 #include "tests/tables/TablesTestSupport.h"
@@ -105,7 +105,8 @@ TEST_F(CatalogueTest, FilteredCopyOfAMissingTableEndsWithTheEngineText) {
         catalogue.filteredCopy(found.stro);
         ADD_FAILURE() << "copied";
     } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()), "Table, file or directory does not exist.\rFile: " + root.file("STRO.DBF"));
+        EXPECT_EQ(std::string(error.what()),
+                  "Table, file or directory does not exist.\rFile: " + root.file("STRO.DBF"));
     }
 }
 
@@ -135,9 +136,11 @@ struct BankCase {
 
 TEST_F(CatalogueTest, BankAccountTextsGetTheZir0Record) {
     const std::vector<BankCase> cases{
-        {{}, "SI56 0201 0001" + std::string(31, ' ') + "NLB d.d.",
+        {{},
+         "SI56 0201 0001" + std::string(31, ' ') + "NLB d.d.",
          "SI56 1910 0000" + std::string(52, ' ') + "Delavska hranilnica"},
-        {{"--long-account"}, "SI56 0201 0001 2345 678 DOLGI RAČUN ŽIRO ČŠŽ 1234567NLB d.d.",
+        {{"--long-account"},
+         "SI56 0201 0001 2345 678 DOLGI RAČUN ŽIRO ČŠŽ 1234567NLB d.d.",
          "SI56 1910 0000" + std::string(52, ' ') + "Delavska hranilnica"},
         {{"--no-company"}, "", ""},
     };
@@ -156,10 +159,10 @@ TEST_F(CatalogueTest, BankAccountTextsGetTheZir0Record) {
                    ctrl + "\", \"PTXTINDX\": \"" + index + "\", \"PTXTTEXT\": \"" + text + "\", \"PTXTTEX1\": \"" +
                    text1 + "\"}";
         };
-        EXPECT_EQ(dump.substr(dump.find("\"rows\"")),
-                  "\"rows\": [" + row("PERS", "999", "ZIR1", "1.0", "žiro 1", "") + ", " +
-                      row("STRA", "001", "ABC", "5.0", "stran čšž", "") + ", " +
-                      row("PERS", "999", "ZIR0", "0.0", c.text, c.text1) + "]}\n")
+        EXPECT_EQ(dump.substr(dump.find("\"rows\"")), "\"rows\": [" + row("PERS", "999", "ZIR1", "1.0", "žiro 1", "") +
+                                                          ", " + row("STRA", "001", "ABC", "5.0", "stran čšž", "") +
+                                                          ", " + row("PERS", "999", "ZIR0", "0.0", c.text, c.text1) +
+                                                          "]}\n")
             << c.text;
         EXPECT_NE(dump.find("\"count\": 3,"), std::string::npos) << dump;
     }

@@ -75,9 +75,10 @@ TEST_P(CopyTest, AppendedRecordIsReadBack) {
 
     const std::string dump = Fixtures({"dump", copy});
     EXPECT_NE(dump.find("\"count\": 2"), std::string::npos) << dump;
-    EXPECT_NE(dump.find("{\"RACNSTEV\": \"novi\", \"RACNDATU\": \"\", \"RACNPART\": \"Čebelar Šušteršič Žan in še ve\", "
-                        "\"RACNZNES\": \"-42.0\", \"RACNOPIS\": \"\"}"),
-              std::string::npos)
+    EXPECT_NE(
+        dump.find("{\"RACNSTEV\": \"novi\", \"RACNDATU\": \"\", \"RACNPART\": \"Čebelar Šušteršič Žan in še ve\", "
+                  "\"RACNZNES\": \"-42.0\", \"RACNOPIS\": \"\"}"),
+        std::string::npos)
         << dump;
 }
 
