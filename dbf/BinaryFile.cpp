@@ -17,7 +17,7 @@ bool BinaryFile::open(const std::string& path, Mode mode) {
         flags |= std::ios::in | std::ios::out;
         break;
     }
-    stream_.open(path, flags);
+    stream_.open(FileSystemPath(path), flags);
     path_ = path;
     return stream_.is_open();
 }

@@ -26,7 +26,7 @@ void Table::open(const std::string& ansiPath) {
     ansiPath_ = ansiPath;
     const std::string path = host_.filePath(ansiPath);
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
+    if (!std::filesystem::is_regular_file(FileSystemPath(path), error))
         throw MissingFileError(ansiPath);
     if (!file_.open(path, BinaryFile::Mode::Read))
         throw OpenTableError(ansiPath, "the file cannot be read");

@@ -20,16 +20,17 @@ protected:
         std::filesystem::create_directories(user());
         std::filesystem::create_directories(work());
         session.selection.dataRoot = root.path();
-        session.selection.userDir = "FIRMA.001";
+        session.selection.userDir = "ŠOLA.001";
         session.selection.workDir = work();
         session.settings.Datumod = DayCountOf({2020, 1, 1});
         session.settings.DS = "SI99999999";
         session.run.endDateKey = "20201231";
     }
-    std::string user() const { return root.file("FIRMA.001/"); }
+    // A user folder with a non-ASCII name: every path crosses the engine's ANSI edge and back.
+    std::string user() const { return root.file("ŠOLA.001/"); }
     std::string work() const { return root.file("TEMP/"); }
     void touch(const std::string& path) { WriteWholeFile(path, "x"); }
-    TableSources sources() const { return ResolveTableSources(root.path(), "FIRMA.001"); }
+    TableSources sources() const { return ResolveTableSources(root.path(), "ŠOLA.001"); }
 
     TempDir root;
     Session session;
