@@ -18,8 +18,6 @@ public:
     void advance(int percent) {
         while (hook_ && reported_ < percent)
             hook_(++reported_);
-        if (hook_ && reported_ < 0)
-            hook_(reported_ = 0);
     }
 
 private:
