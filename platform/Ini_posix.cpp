@@ -44,7 +44,7 @@ bool ReplaceFile(const std::string& path, const std::string& bytes, mode_t mode)
     const int fd = mkstemp(temporary.data());
     if (fd < 0)
         return false;
-    const bool written = WriteAll(fd, bytes) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
+    const bool written = WriteAll(fd, bytes) && fchmod(fd, mode) == 0;
     if (close(fd) != 0 || !written || std::rename(temporary.c_str(), path.c_str()) != 0) {
         unlink(temporary.c_str());
         return false;
