@@ -41,8 +41,9 @@ std::vector<std::string> NamesIn(const std::string& folder) {
 
 // The entry of `folder` that equals `component` without regard to case; empty when none.
 std::string FindIgnoringCase(const std::string& folder, const std::string& component) {
+    const std::string wanted = UpperCase(component);
     for (const std::string& name : NamesIn(folder))
-        if (SameTextIgnoringCase(name, component))
+        if (UpperCase(name) == wanted)
             return name;
     return {};
 }
