@@ -121,7 +121,12 @@ def start(args):
         return
     state.mkdir(parents=True, exist_ok=True)
     (state / "service.json").unlink(missing_ok=True)
-    command = [sys.executable, str(Path(__file__).resolve()), "run", *sys.argv[2:]]
+    command = [sys.executable, str(Path(__file__).resolve()), "run", "--dir", str(state),
+               "--smtp-tls", args.smtp_tls, "--smtp-tls-version", args.smtp_tls_version,
+               "--offer-version", args.offer_version]
+    for option, value in (("--qxscramble", args.qxscramble), ("--upgrade-file", args.upgrade_file)):
+        if value:
+            command += [option, str(Path(value).resolve())]
     with open(state / "service.log", "ab") as out:
         child = subprocess.Popen(command, stdout=out, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL,
                                  start_new_session=True)
