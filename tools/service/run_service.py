@@ -91,9 +91,9 @@ def run(args):
                    smtp_port=smtp.port, smtp_user=accounts.SMTP_USER, smtp_password=accounts.SMTP_PASSWORD,
                    smtp_tls=args.smtp_tls, mail_folder=str(state / "mail"), certificate=str(cert))
 
-    stopping = threading.Event()
-    for number in (signal.SIGTERM, signal.SIGINT):
-        signal.signal(number, lambda *_: stopping.set())
+    # The servers' threads inherit the blocked signals, so only sigwait below sees them.
+    endings = {signal.SIGTERM, signal.SIGINT}
+    signal.pthread_sigmask(signal.SIG_BLOCK, endings)
     for server in servers:
         server.start()
     (state / "service.env").write_text("".join(f"{k}={v}\n" for k, v in environment.items()))
@@ -103,8 +103,7 @@ def run(args):
     log(f"FTP 127.0.0.1:{ftp.port} user {accounts.FTP_USER}, folder {accounts.SERVICE_FOLDER}; "
         f"SMTP 127.0.0.1:{smtp.port} ({args.smtp_tls})")
 
-    while not stopping.wait(0.2):
-        pass
+    signal.sigwait(endings)
     for server in servers:
         server.stop()
     for name in ("service.env", "service.json"):
