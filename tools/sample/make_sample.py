@@ -62,8 +62,8 @@ def main():
     args = parser.parse_args()
 
     root = Path(args.folder).resolve()
-    prepare_root(root)
     transfer_code = Scrambler(args.qxscramble).scramble(SERVICE_FOLDER)
+    prepare_root(root)
     manifest = {"root": str(root), "year": args.year, "service_folder": SERVICE_FOLDER,
                 "transfer_code": transfer_code, "shared_tables": {}, "companies": []}
 
