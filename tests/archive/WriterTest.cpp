@@ -324,6 +324,13 @@ TEST_F(WriterTest, GoldenArchive)
     if (std::getenv("QX_UPDATE_GOLDEN"))
         test::WriteWholeFile(golden, written);
     EXPECT_TRUE(written == test::ReadWholeFile(golden)) << "rewrite with QX_UPDATE_GOLDEN=1 after a deliberate change";
+
+    // The ten random bytes of each header come from the source, in order.
+    const auto dump = DumpZipFields(writer.archivePath(), password);
+    std::string expected;
+    for (int n = 0; n < 20; ++n)
+        expected += static_cast<char>(n * 37 + 11);
+    EXPECT_EQ(dump[0].at("hdr_random") + dump[1].at("hdr_random"), Hex(expected));
 }
 
 } // namespace
