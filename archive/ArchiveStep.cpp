@@ -33,7 +33,7 @@ void ArchiveStep::wireEvents(const Dispatch& dispatch) {
                 ui_.processMessages();
             },
         .outputBlock = [this] { ui_.processMessages(); },
-        .complete = [this, &dispatch](int entries) { Zipper1ZipComplete(entries, dispatch); },
+        .complete = [this, dispatch](int entries) { Zipper1ZipComplete(entries, dispatch); },
     });
     reader_.setEvents({
         .entryStart = [this](const std::string&) { ui_.processMessages(); },

@@ -56,7 +56,7 @@ int ZipWriter::pack() {
     const std::string target = replaceOld ? temporaryPathFor() : archivePath_;
 
     std::vector<EntryFields> entries;
-    {
+    try {
         auto device = deviceFactory_(target);
         ArchiveFileSink archive(*device);
         EntryWriter writer(archive, password_.bytes, events_, random_, progress);
@@ -71,6 +71,10 @@ int ZipWriter::pack() {
         archive.write(EndRecords(entries.size(), directorySize, directoryOffset));
         if (!device->close())
             throw Error("Not enough room to write archive");
+    } catch (...) {
+        if (replaceOld) // a half-written temporary file helps nobody
+            platform::DeleteFilePath(target);
+        throw;
     }
     if (replaceOld) {
         platform::DeleteFilePath(archivePath_);

@@ -119,7 +119,8 @@ TEST_F(ArchiveStepTest, DamagedEntriesGiveOneMessageAndNoDispatch) {
     int started = 0;
     step.reader().setPassword(platform::ToAnsi(ArchivePassword()));
     step.writer().setArchivePath(archive);
-    step.reader().setEvents({.entryStart = [&](const std::string&) { ++started; }});
+    step.reader().setEvents(
+        {.entryStart = [&](const std::string&) { ++started; }, .filePercent = {}, .totalPercent = {}});
     step.Zipper1ZipComplete(2, dispatch);
     EXPECT_EQ(ui.messages, std::vector<std::string>{kDamaged});
     EXPECT_EQ(started, 1);

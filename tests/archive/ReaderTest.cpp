@@ -132,7 +132,7 @@ TEST_F(ReaderTest, FailedEntryIsNotTestedAgain) {
     patch(archive, cdOffset + 16, std::string(1, static_cast<char>(data[cdOffset + 16] ^ 0xFF)));
 
     int starts = 0;
-    reader.setEvents({.entryStart = [&](const std::string&) { ++starts; }});
+    reader.setEvents({.entryStart = [&](const std::string&) { ++starts; }, .filePercent = {}, .totalPercent = {}});
     reader.setArchivePath(archive);
     reader.setPassword(platform::ToAnsi(password));
     reader.readDirectory();

@@ -274,7 +274,9 @@ TEST_F(WriterTest, ShortWriteStopsThePack) {
             allowed = test::ReadWholeFile(out + "probe.zip").size() - 30;
         }
         bool completed = false;
-        writer.setEvents({.complete = [&](int) { completed = true; }});
+        zip::ZipWriterEvents events;
+        events.complete = [&](int) { completed = true; };
+        writer.setEvents(events);
         writer.clearMasks();
         writer.addMask("*.dbf");
         writer.setDeviceFactory([allowed](const std::string&) { return std::make_unique<FullDevice>(allowed); });
