@@ -40,8 +40,9 @@ class Handler:
     async def handle_EHLO(self, server, session, envelope, hostname, responses):
         say("EHLO " + hostname)
         session.host_name = hostname
-        if session.ssl is not None:
-            say("TLS " + server.transport.get_extra_info("ssl_object").version())
+        tls = server.transport.get_extra_info("ssl_object")
+        if tls is not None:
+            say("TLS " + tls.version())
         if self.args.auth_equals:
             responses = ["250-AUTH=LOGIN" if r.startswith("250-AUTH ") else r for r in responses]
         return responses
@@ -74,7 +75,7 @@ class Handler:
 def authenticator(server, session, envelope, mechanism, data):
     say("AUTH %s %s %s" % (mechanism, data.login.hex(), data.password.hex()))
     ok = data.login == b"uporabnik" and data.password == b"geslo"
-    return AuthResult(success=ok)
+    return AuthResult(success=ok, handled=False)
 
 
 async def main():
