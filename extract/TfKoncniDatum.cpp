@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 namespace qx {
 
@@ -15,7 +16,8 @@ TfKoncniDatum::TfKoncniDatum(QWidget* parent) : QDialog(parent) {
         QString::fromUtf8("Vnesi  največji končni datum dokumentov,  ki jih bo program pripravil za prenos"), this);
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label1->setGeometry(32, 24, 209, 33);
+    // The label grows downwards when the font wraps it into more lines than Tahoma does.
+    Label1->setGeometry(32, 24, 209, std::max(33, Label1->heightForWidth(209)));
 
     KoncniDatum = new TaDateEdit(this);
     KoncniDatum->setObjectName(QStringLiteral("KoncniDatum"));
