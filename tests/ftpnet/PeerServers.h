@@ -23,6 +23,12 @@ inline std::unique_ptr<ChildProcess> StartHttpServer(const std::string& tls, con
         std::vector<std::string>{QX_PYTHON, PeerScript("http_server.py"), tls, routesJson});
 }
 
+// A real FTP server (pyftpdlib) for user "user", password "secret", in `home`.
+inline std::unique_ptr<ChildProcess> StartFtpServer(const std::string& home, const std::string& permissions = "elradfmwMT") {
+    return std::make_unique<ChildProcess>(
+        std::vector<std::string>{QX_PYTHON, PeerScript("ftp_server.py"), home, permissions});
+}
+
 // The scripted FTP server (servers/ftp_script_server.py) with its options.
 inline std::unique_ptr<ChildProcess> StartFtpScript(std::vector<std::string> options) {
     options.insert(options.begin(), {QX_PYTHON, PeerScript("ftp_script_server.py")});
