@@ -267,6 +267,8 @@ void SmtpClient::disconnect() {
 
 void SmtpClient::quitAndClose() {
     try {
+        if (replyTimeout_.count() == 0 || replyTimeout_ > kQuitReplyTimeout)
+            protocol_->setReplyTimeout(kQuitReplyTimeout);
         protocol_->command("QUIT");
     } catch (const Error&) {
     }
