@@ -98,6 +98,7 @@ struct FramingCase {
     bool closeAfter;      // the server closes after sending
     std::string outcome;
 };
+void PrintTo(const FramingCase& c, std::ostream* os) { *os << c.name; }
 
 class HttpResponseFraming : public ::testing::TestWithParam<FramingCase> {};
 

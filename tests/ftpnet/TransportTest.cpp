@@ -53,6 +53,7 @@ struct BadReplyCase {
     std::string json;
     std::string error;
 };
+void PrintTo(const BadReplyCase& c, std::ostream* os) { *os << c.name; }
 
 class TransportBadReplies : public ::testing::TestWithParam<BadReplyCase> {};
 
