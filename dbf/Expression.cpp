@@ -7,7 +7,7 @@
 namespace dbf {
 namespace {
 
-enum class ValueType { Logical, Text, Date, Number };
+enum class ValueType { Logical, Text, Date };
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
