@@ -77,7 +77,7 @@ TEST_F(CatalogueTest, WholeFileCopyCarriesTheFileAndItsMemoAsTheyStand) {
     catalogue.wholeFileCopy(sources().popa);
     catalogue.wholeFileCopy(sources().vstr); // missing: a log line, no copy, no error
     EXPECT_EQ(ui.log, (std::vector<std::string>{"POPA.DBF", "VSTR.DBF"}));
-    EXPECT_EQ(ReadWholeFile(work() + "popa.dbf"), ReadWholeFile(user() + "POPA.DBF"));
+    EXPECT_EQ(ReadWholeFile(work() + "popa.dbf"), ReadWholeFile(user() + "POPA.DBF")); // its deleted record too
     EXPECT_EQ(ReadWholeFile(work() + "popa.fpt"), ReadWholeFile(user() + "POPA.FPT"));
     EXPECT_FALSE(std::filesystem::exists(work() + "vstr.dbf"));
 }
