@@ -151,7 +151,8 @@ void ExportRun(Session& session, OperatorInterface& ui) {
 
     CopyTables(session, ui, sources);
 
-    RunArchiveStep(session, ui, [&](const std::string& archivePath) { Dispatch(session, ui, archivePath); });
+    ArchiveStep archive(session, ui);
+    archive.run([&] { Dispatch(session, ui, archive.writer().archivePath()); });
 }
 
 } // namespace

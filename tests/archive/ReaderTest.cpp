@@ -20,8 +20,7 @@ enum class Outcome { Passed, Failed, DecoderError };
 
 class ReaderTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         password = ArchivePassword();
         src = dir.path() + "src/";
         platform::CreateDirectories(src);
@@ -31,8 +30,7 @@ protected:
     }
 
     // Our own archive of the three files, with repeatable random bytes.
-    std::string ourArchive()
-    {
+    std::string ourArchive() {
         zip::ZipWriter writer;
         writer.setRootFolder(src);
         writer.addMask("*.dbf");
@@ -43,8 +41,7 @@ protected:
         return dir.path() + "ours.zip";
     }
 
-    std::vector<Outcome> testAll(const std::string& archive, const std::string& withPassword)
-    {
+    std::vector<Outcome> testAll(const std::string& archive, const std::string& withPassword) {
         reader.setArchivePath(archive);
         reader.setPassword(platform::ToAnsi(withPassword));
         reader.readDirectory();
@@ -60,8 +57,7 @@ protected:
         return outcomes;
     }
 
-    void patch(const std::string& path, std::size_t offset, const std::string& bytes)
-    {
+    void patch(const std::string& path, std::size_t offset, const std::string& bytes) {
         std::string data = test::ReadWholeFile(path);
         data.replace(offset, bytes.size(), bytes);
         test::WriteWholeFile(path, data);
@@ -75,8 +71,7 @@ protected:
 
 const std::vector<Outcome> kAllPassed{Outcome::Passed, Outcome::Passed, Outcome::Passed};
 
-TEST_F(ReaderTest, PassesArchivesOfOtherWriters)
-{
+TEST_F(ReaderTest, PassesArchivesOfOtherWriters) {
     const std::map<std::string, std::string> writers = {
         {"zip", "cd " + Quote(src) + " && zip -q -P " + Quote(password) + " " + Quote(dir.path() + "zip.zip") +
                     " popa.dbf pers.dbf mala.dbf"},
@@ -90,8 +85,7 @@ TEST_F(ReaderTest, PassesArchivesOfOtherWriters)
     }
 }
 
-TEST_F(ReaderTest, PassesOurOwnArchiveAndReportsProgress)
-{
+TEST_F(ReaderTest, PassesOurOwnArchiveAndReportsProgress) {
     std::vector<int> total;
     std::vector<std::string> started;
     reader.setEvents({.entryStart = [&](const std::string& name) { started.push_back(name); },
@@ -104,30 +98,27 @@ TEST_F(ReaderTest, PassesOurOwnArchiveAndReportsProgress)
     EXPECT_TRUE(std::is_sorted(total.begin(), total.end()));
 }
 
-TEST_F(ReaderTest, WrongPasswordFails)
-{
+TEST_F(ReaderTest, WrongPasswordFails) {
     const auto outcomes = testAll(ourArchive(), "Napacno geslo 123");
     for (const auto outcome : outcomes)
         EXPECT_NE(outcome, Outcome::Passed);
     EXPECT_EQ(outcomes[0], Outcome::Failed);
 }
 
-TEST_F(ReaderTest, FlippedDataByteIsNotPassed)
-{
+TEST_F(ReaderTest, FlippedDataByteIsNotPassed) {
     const std::string archive = ourArchive();
     reader.setArchivePath(archive);
     reader.readDirectory();
     // A byte in the middle of the first entry's data.
     const auto& first = reader.entry(0);
     const std::size_t at = static_cast<std::size_t>(first.localHeaderOffset + 30 + first.storedName.size() + 12 +
-                                                     first.compressedSize / 2);
+                                                    first.compressedSize / 2);
     std::string data = test::ReadWholeFile(archive);
     patch(archive, at, std::string(1, static_cast<char>(data[at] ^ 0x10)));
     EXPECT_NE(testAll(archive, password)[0], Outcome::Passed);
 }
 
-TEST_F(ReaderTest, FailedEntryIsNotTestedAgain)
-{
+TEST_F(ReaderTest, FailedEntryIsNotTestedAgain) {
     const std::string archive = ourArchive();
     reader.setArchivePath(archive);
     reader.readDirectory();
@@ -141,7 +132,7 @@ TEST_F(ReaderTest, FailedEntryIsNotTestedAgain)
     patch(archive, cdOffset + 16, std::string(1, static_cast<char>(data[cdOffset + 16] ^ 0xFF)));
 
     int starts = 0;
-    reader.setEvents({.entryStart = [&](const std::string&) { ++starts; }});
+    reader.setEvents({.entryStart = [&](const std::string&) { ++starts; }, .filePercent = {}, .totalPercent = {}});
     reader.setArchivePath(archive);
     reader.setPassword(platform::ToAnsi(password));
     reader.readDirectory();
@@ -154,8 +145,7 @@ TEST_F(ReaderTest, FailedEntryIsNotTestedAgain)
     EXPECT_EQ(starts, 2);
 }
 
-TEST_F(ReaderTest, TruncatedArchiveHasNoDirectory)
-{
+TEST_F(ReaderTest, TruncatedArchiveHasNoDirectory) {
     const std::string archive = ourArchive();
     const std::string data = test::ReadWholeFile(archive);
     for (const std::size_t keep : {data.size() / 2, data.size() - 1, std::size_t{10}, std::size_t{0}}) {
@@ -166,15 +156,13 @@ TEST_F(ReaderTest, TruncatedArchiveHasNoDirectory)
     }
 }
 
-TEST_F(ReaderTest, MissingArchiveIsAnError)
-{
+TEST_F(ReaderTest, MissingArchiveIsAnError) {
     reader.setArchivePath(dir.path() + "none.zip");
     EXPECT_THROW(reader.readDirectory(), Error);
 }
 
 // zip writing to a pipe marks the entry with a data descriptor: the check byte is the time's high byte.
-TEST_F(ReaderTest, DataDescriptorEntryUsesTheTimeForItsCheckByte)
-{
+TEST_F(ReaderTest, DataDescriptorEntryUsesTheTimeForItsCheckByte) {
     const std::string archive = dir.path() + "stream.zip";
     const auto made =
         RunCommand("zip -q -P " + Quote(password) + " - - < " + Quote(src + "popa.dbf") + " > " + Quote(archive));
@@ -188,11 +176,11 @@ TEST_F(ReaderTest, DataDescriptorEntryUsesTheTimeForItsCheckByte)
 }
 
 // A stored CRC of 0 is not compared: with the check byte taken from the time, the entry passes.
-TEST_F(ReaderTest, StoredCrcOfZeroIsNotCompared)
-{
+TEST_F(ReaderTest, StoredCrcOfZeroIsNotCompared) {
     const std::string archive = dir.path() + "stream.zip";
-    ASSERT_EQ(RunCommand("zip -q -P " + Quote(password) + " - - < " + Quote(src + "pers.dbf") + " > " +
-                         Quote(archive)).exitCode, 0);
+    ASSERT_EQ(RunCommand("zip -q -P " + Quote(password) + " - - < " + Quote(src + "pers.dbf") + " > " + Quote(archive))
+                  .exitCode,
+              0);
     const std::string data = test::ReadWholeFile(archive);
     const auto* end = reinterpret_cast<const unsigned char*>(data.data() + data.size() - 22);
     const std::size_t cdOffset = end[16] | end[17] << 8 | end[18] << 16 | end[19] << 24;

@@ -35,13 +35,13 @@ COMPANY_TABLES = ["PERS", "PTXT", "RACN", "RACP", "STRO", "PTNL", "KNZR", "PRAC"
 # "own" lists the shared tables a company keeps for itself; "cash" adds GOTG and GOTP.
 COMPANIES = [
     dict(dir="FIRMA.P", seed=101, firm="Mizarstvo Žagar in Kovačič d.o.o.", years=(-4, 0), settings="ftp", id="A",
-         invoices=550, cash_receipts=0, costs=320, travel_orders=60, statement_days=210, offers=110,
+         invoices=450, cash_receipts=0, costs=320, travel_orders=60, statement_days=210, offers=110,
          employees=12, own=[], cash=False),
     dict(dir="KOVINAR23.P", seed=202, firm="Kovinarstvo Žnidaršič Čatež d.o.o.", years=(2023, 2023),
-         settings="mail", id="", invoices=1100, cash_receipts=0, costs=450, travel_orders=90,
+         settings="mail", id="", invoices=800, cash_receipts=0, costs=450, travel_orders=90,
          statement_days=240, offers=150, employees=25, own=["POPA", "MATE"], cash=False),
     dict(dir="KOVINAR22.P", seed=203, firm="Kovinarstvo Žnidaršič Čatež d.o.o.", years=(2022, 2022),
-         settings=None, id="", invoices=950, cash_receipts=0, costs=400, travel_orders=80,
+         settings=None, id="", invoices=600, cash_receipts=0, costs=400, travel_orders=80,
          statement_days=235, offers=140, employees=22, own=["POPA", "MATE"], cash=False),
     dict(dir="DRUGA._G", seed=303, firm="Gostilna Pri Čuku, Štefan Žerjav s.p.", years=(-2, 0), settings="date",
          id="", invoices=140, cash_receipts=650, costs=260, travel_orders=20, statement_days=200, offers=40,
@@ -62,8 +62,8 @@ def main():
     args = parser.parse_args()
 
     root = Path(args.folder).resolve()
-    prepare_root(root)
     transfer_code = Scrambler(args.qxscramble).scramble(SERVICE_FOLDER)
+    prepare_root(root)
     manifest = {"root": str(root), "year": args.year, "service_folder": SERVICE_FOLDER,
                 "transfer_code": transfer_code, "shared_tables": {}, "companies": []}
 

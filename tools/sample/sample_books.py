@@ -76,7 +76,7 @@ class CompanyBooks:
     def __init__(self, profile, rng, partner_rows, article_rows):
         self.profile = profile
         self.rng = rng
-        self.partners = [row for row in partner_rows]
+        self.partners = list(partner_rows)
         self.articles = article_rows
         self.employees = [person(rng) for _ in range(profile["employees"])]
 

@@ -54,21 +54,18 @@ def write_table(path, name, rows, deleted, stamp):
     """Writes rows (tuples in layout order) to path; rows whose index is in `deleted`
     are marked deleted. The header's last-update date and the file times are set to
     `stamp`, so that the same data gives the same bytes on any day."""
-    table = dbf.Table(str(path), LAYOUTS[name], dbf_type="db3", codepage=CODE_PAGE_852)
+    table = dbf.Table(str(path), LAYOUTS[name], dbf_type="db3", codepage=CODE_PAGE_852, on_disk=False)
     table.open(dbf.READ_WRITE)
-    try:
-        for row in rows:
-            table.append(row)
-        for index in sorted(deleted):
-            dbf.delete(table[index])
-    finally:
-        table.close()
-    _stamp_header(path, stamp)
+    for row in rows:
+        table.append(row)
+    for index in deleted:
+        dbf.delete(table[index])
+    # A table on disk rewrites its header at every append, which makes thousands of
+    # records take long; built in memory, python3-dbf encodes the same header and
+    # records, and the file is their concatenation with the end-of-file mark.
+    header = bytearray(table._meta.header.data)
+    header[1:4] = bytes([stamp.year - 1900, stamp.month, stamp.day])
+    path.write_bytes(bytes(header) + b"".join(bytes(record._data) for record in table) + b"\x1a")
+    table.close()
     moment = datetime.datetime.combine(stamp, datetime.time(18, 30)).timestamp()
     os.utime(path, (moment, moment))
-
-
-def _stamp_header(path, day):
-    with open(path, "r+b") as f:
-        f.seek(1)
-        f.write(bytes([day.year - 1900, day.month, day.day]))
