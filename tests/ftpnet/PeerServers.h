@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace qx::test {
 
@@ -20,6 +21,34 @@ inline std::unique_ptr<ChildProcess> StartLineServer(const std::string& json) {
 inline std::unique_ptr<ChildProcess> StartHttpServer(const std::string& tls, const std::string& routesJson) {
     return std::make_unique<ChildProcess>(
         std::vector<std::string>{QX_PYTHON, PeerScript("http_server.py"), tls, routesJson});
+}
+
+// A real FTP server (pyftpdlib) for user "user", password "secret", in `home`.
+inline std::unique_ptr<ChildProcess> StartFtpServer(const std::string& home, const std::string& permissions = "elradfmwMT") {
+    return std::make_unique<ChildProcess>(
+        std::vector<std::string>{QX_PYTHON, PeerScript("ftp_server.py"), home, permissions});
+}
+
+// The scripted FTP server (servers/ftp_script_server.py) with its options.
+inline std::unique_ptr<ChildProcess> StartFtpScript(std::vector<std::string> options) {
+    options.insert(options.begin(), {QX_PYTHON, PeerScript("ftp_script_server.py")});
+    return std::make_unique<ChildProcess>(options);
+}
+
+// The lines of a peer's output that begin with `prefix`, without it.
+inline std::vector<std::string> LinesStartingWith(const std::string& output, const std::string& prefix) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < output.size()) {
+        std::size_t end = output.find('\n', start);
+        if (end == std::string::npos)
+            end = output.size();
+        std::string line = output.substr(start, end - start);
+        if (line.rfind(prefix, 0) == 0)
+            lines.push_back(line.substr(prefix.size()));
+        start = end + 1;
+    }
+    return lines;
 }
 
 // Text as a JSON string literal, bytes above 127 kept as code points 128..255 (Latin-1).
