@@ -22,10 +22,6 @@ private:
     TableObject& table_;
 };
 
-std::string WithExtension(const std::string& fileName, const std::string& extension) {
-    return fileName.substr(0, fileName.find_last_of('.')) + extension;
-}
-
 bool FileThere(const std::string& path) {
     return platform::IsExistingFile(platform::ResolvePath(path));
 }
@@ -78,17 +74,13 @@ void TableCatalogue::logLine(const std::string& line) {
     ui_.processMessages();
 }
 
-// A table with memo fields is unusable without its memo file, so the memo file travels with it.
+// Only the table file: the archive packs "*.dbf" alone, and a memo file beside the copy would
+// only make the work folder's count disagree with the archive's.
 void TableCatalogue::wholeFileCopy(const std::string& source) {
     const std::string name = platform::FileNameOf(source);
     const std::string target = session_.selection.workDir + platform::LowerCase(name);
     logLine(platform::UpperCase(name));
     platform::CopyFileReplacing(platform::ResolvePath(source), target);
-    for (const char* memoExtension : {".FPT", ".DBT"}) {
-        const std::string memo = platform::ResolvePath(WithExtension(source, memoExtension));
-        if (platform::IsExistingFile(memo))
-            platform::CopyFileReplacing(memo, platform::LowerCase(WithExtension(target, memoExtension)));
-    }
 }
 
 void TableCatalogue::filteredCopy(const CatalogueTable& table) {
