@@ -30,7 +30,7 @@ TODAY = datetime.date.today().strftime("%d.%m.%Y")
 def archive_password():
     source = (SOURCE / "archive/ArchivePassword.cpp").read_text()
     scrambled = re.search(r'"([0-9A-F]{34})"', source).group(1)
-    return subprocess.run([BINARY / "bin/qxscramble", "-d", scrambled], check=True, capture_output=True).stdout
+    return subprocess.run([BINARY / "bin/qxscramble", "-d", scrambled], check=True, capture_output=True).stdout.rstrip(b"\n")
 
 
 def snapshot(root):
