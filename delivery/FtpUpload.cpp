@@ -58,8 +58,7 @@ std::optional<std::string> FirstLine(const std::string& path) {
 
 // Steps after the login: find the folder, fetch the notice address, store, check the listing.
 bool UploadIntoFolder(Session& session, OperatorInterface& ui, net::FtpClient& client, const std::string& folder,
-                      const std::string& remoteFolder, const std::string& archivePath,
-                      const std::string& remoteName) {
+                      const std::string& remoteFolder, const std::string& archivePath, const std::string& remoteName) {
     if (!RemoteDirExists(folder, client)) {
         ui.showMessage("Izhodna mapa ne obstaja!\nPrepis podatkov ni bil uspešen.");
         return false;

@@ -53,7 +53,9 @@ void FtpClient::setIdleCallback(platform::Socket::IdleCallback idle) {
     control_.setIdleCallback(std::move(idle));
 }
 
-void FtpClient::setReplyTimeout(std::chrono::milliseconds timeout) { pingpong_.setReplyTimeout(timeout); }
+void FtpClient::setReplyTimeout(std::chrono::milliseconds timeout) {
+    pingpong_.setReplyTimeout(timeout);
+}
 
 std::string FtpClient::toWire(const std::string& text) const {
     if (utf8_)
@@ -73,7 +75,9 @@ std::string FtpClient::fromWire(const std::string& bytes) const {
     return text;
 }
 
-Reply FtpClient::command(const std::string& text) { return pingpong_.command(toWire(text)); }
+Reply FtpClient::command(const std::string& text) {
+    return pingpong_.command(toWire(text));
+}
 
 Reply FtpClient::command(const std::string& text, std::initializer_list<int> accepted) {
     Reply reply = command(text);
@@ -202,7 +206,9 @@ std::vector<FtpListEntry> FtpClient::listDirectory() {
     return ParseMlsdListing(fromWire(listing));
 }
 
-void FtpClient::changeDirectory(const std::string& path) { command("CWD " + path, {200, 250, 257}); }
+void FtpClient::changeDirectory(const std::string& path) {
+    command("CWD " + path, {200, 250, 257});
+}
 
 void FtpClient::retrieve(const std::string& remoteName, const std::string& localPath) {
     if (platform::PathExists(localPath))
@@ -230,7 +236,6 @@ void FtpClient::store(const std::string& localPath, const std::string& remoteNam
     if (!in)
         throw Error("Cannot open file \"" + localPath + "\".");
     transfer("STOR " + remoteName, TransferKind::Storage, [&](Connection& data) {
-        data.setBulkBuffers(4 << 20);
         std::vector<char> buffer(kTransferBuffer);
         std::int64_t moved = 0;
         for (;;) {
