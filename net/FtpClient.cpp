@@ -255,13 +255,17 @@ void FtpClient::store(const std::string& localPath, const std::string& remoteNam
 void FtpClient::disconnect() {
     if (!control_.isOpen())
         return;
+    const auto replyTimeout = pingpong_.replyTimeout();
     try {
         pingpong_.sendLine(toWire("QUIT"));
+        // A reply that has begun may finish; nobody waits long for a goodbye.
+        pingpong_.setReplyTimeout(kQuitWait);
         if (pingpong_.replyPending(kQuitWait))
             pingpong_.readReply();
     } catch (const Error&) {
         // The server may have gone already; the connection is closed below either way.
     }
+    pingpong_.setReplyTimeout(replyTimeout);
     control_.close();
 }
 
