@@ -54,7 +54,9 @@ net::MailMessage Notice(const RunValues& run, const std::string& recipients) {
 
 } // namespace
 
-void SetNoticeReplyTimeoutForTests(std::chrono::milliseconds timeout) { replyTimeout = timeout; }
+void SetNoticeReplyTimeoutForTests(std::chrono::milliseconds timeout) {
+    replyTimeout = timeout;
+}
 
 net::SmtpTlsMode TlsModeOf(std::int32_t sifriranje) {
     switch (sifriranje) {

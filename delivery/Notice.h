@@ -7,8 +7,8 @@
 #include "net/SmtpClient.h"
 #include "net/TlsLayer.h"
 
-#include <cstdint>
 #include <chrono>
+#include <cstdint>
 #include <string>
 
 namespace qx {

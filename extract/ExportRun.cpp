@@ -1,5 +1,6 @@
 #include "extract/ExportRun.h"
 
+#include "app/Error.h"
 #include "archive/ArchiveStep.h"
 #include "archive/Dispatch.h"
 #include "extract/TableCatalogue.h"

@@ -4,6 +4,7 @@
 #include "net/MessageEncoder.h"
 #include "net/MimeText.h"
 #include "platform/HostName.h"
+#include "text/Utf8.h"
 
 #include <algorithm>
 #include <cctype>
@@ -23,35 +24,11 @@ bool LoadTlsLibrary() {
     return OPENSSL_init_ssl(0, nullptr) == 1;
 }
 
-// Decodes UTF-8 leniently: a byte that starts no valid sequence stands for itself.
-std::vector<unsigned> CodePoints(const std::string& text) {
-    std::vector<unsigned> points;
-    for (std::size_t i = 0; i < text.size();) {
-        auto c = static_cast<unsigned char>(text[i]);
-        int extra = (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : 0;
-        unsigned point = extra ? c & (0x3F >> extra) : c;
-        bool valid = i + extra < text.size();
-        for (int k = 1; valid && k <= extra; ++k) {
-            auto next = static_cast<unsigned char>(text[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            point = point << 6 | (next & 0x3F);
-        }
-        if (!valid) {
-            points.push_back(c);
-            ++i;
-        } else {
-            points.push_back(point);
-            i += extra + 1;
-        }
-    }
-    return points;
-}
-
 // One byte per character: codes up to 255 as they are, anything else "?".
 std::string SingleBytes(const std::string& text, unsigned highest) {
     std::string out;
-    for (unsigned point : CodePoints(text))
-        out += point <= highest ? static_cast<char>(point) : '?';
+    for (const CodePoint& point : DecodeUtf8(text))
+        out += point.value <= highest ? static_cast<char>(point.value) : '?';
     return out;
 }
 
@@ -267,6 +244,8 @@ void SmtpClient::disconnect() {
 
 void SmtpClient::quitAndClose() {
     try {
+        if (replyTimeout_.count() == 0 || replyTimeout_ > kQuitReplyTimeout)
+            protocol_->setReplyTimeout(kQuitReplyTimeout);
         protocol_->command("QUIT");
     } catch (const Error&) {
     }

@@ -30,6 +30,8 @@ public:
     static constexpr int kImplicitTlsPort = 465;
     // A server that stops answering would hold the window for ever; no reply takes longer.
     static constexpr std::chrono::seconds kDefaultReplyTimeout{120};
+    // QUIT's answer is not needed; a silent server is not waited for long.
+    static constexpr std::chrono::seconds kQuitReplyTimeout{10};
 
     SmtpClient();
     ~SmtpClient(); // disconnects

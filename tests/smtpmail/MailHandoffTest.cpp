@@ -1,5 +1,6 @@
 #include "delivery/MailHandoff.h"
 
+#include "app/Error.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/Ini.h"
@@ -134,6 +135,13 @@ TEST_F(MailHandoffTest, AMailerThatCannotStartLeavesNoRequestFileAndNoMessage) {
     qx::handoffmail(session.selection, ui, AnsiText("P"), std::nullopt, std::nullopt, AnsiText("a@b.si"));
     EXPECT_TRUE(TempFolderEmpty());
     EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(MailHandoffTest, WithoutATemporaryFileTheMailerIsNotStartedAndTheErrorPassesOn) {
+    setenv("TMPDIR", temp.file("missing").c_str(), 1);
+    EXPECT_THROW(qx::handoffmail(session.selection, ui, AnsiText("P"), std::nullopt, std::nullopt, AnsiText("a@b.si")),
+                 qx::Error);
+    EXPECT_FALSE(qx::platform::PathExists(record.file("argc")));
 }
 
 TEST_F(MailHandoffTest, WithoutTheMailerOrTheSwitchTheMailClientIsUsed) {

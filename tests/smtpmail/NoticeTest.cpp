@@ -88,9 +88,9 @@ TEST(NoticeCodes, SifriranjeAndSslTables) {
                                                             {-1, SmtpTlsMode::None}};
     for (const auto& [code, mode] : modes)
         EXPECT_EQ(qx::TlsModeOf(code), mode) << code;
-    const std::vector<std::pair<int, TlsVersion>> versions = {
-        {0, TlsVersion::Tls1_0}, {1, TlsVersion::Tls1_1}, {2, TlsVersion::Tls1_2}, {3, TlsVersion::Tls1_0},
-        {7, TlsVersion::Tls1_0}, {-1, TlsVersion::Tls1_0}};
+    const std::vector<std::pair<int, TlsVersion>> versions = {{0, TlsVersion::Tls1_0}, {1, TlsVersion::Tls1_1},
+                                                              {2, TlsVersion::Tls1_2}, {3, TlsVersion::Tls1_0},
+                                                              {7, TlsVersion::Tls1_0}, {-1, TlsVersion::Tls1_0}};
     for (const auto& [code, version] : versions)
         EXPECT_EQ(qx::TlsVersionOf(code), version) << code;
 }
@@ -163,8 +163,7 @@ TEST_F(NoticeTest, TlsModesOfTheMailAccount) {
         auto server = qx::test::StartSmtpServer(c.server);
         UseServer(*server, c.sifriranje, c.ssl);
         qx::sendmessage(session, ui, "");
-        EXPECT_EQ(ui.messages,
-                  std::vector<std::string>{c.message.empty() ? kSent + "servis@primer.si." : c.message});
+        EXPECT_EQ(ui.messages, std::vector<std::string>{c.message.empty() ? kSent + "servis@primer.si." : c.message});
         auto events = PeerEvents(*server, "QUIT");
         std::vector<std::string> tls;
         for (const auto& e : events)
@@ -176,7 +175,9 @@ TEST_F(NoticeTest, TlsModesOfTheMailAccount) {
 
 TEST_F(NoticeTest, FirmNamesReadBackAsTheyWere) {
     for (std::string firm : {std::string(""), std::string("Firma \"Pri \\ Janezu\", d.o.o."),
-                             std::string("\xC4\x8C" "ebelarstvo \"Medeni \\ cvet\" \xC5\xA1" "e dolgo ime podjetja")}) {
+                             std::string("\xC4\x8C"
+                                         "ebelarstvo \"Medeni \\ cvet\" \xC5\xA1"
+                                         "e dolgo ime podjetja")}) {
         SCOPED_TRACE(firm);
         auto server = qx::test::StartSmtpServer();
         UseServer(*server);
@@ -208,8 +209,9 @@ TEST_F(NoticeTest, RefusalsShowTheServerText) {
         std::string notice;
         std::string message;
     };
-    for (const auto& c : std::vector<Case>{{"", "Error: need RCPT command"},
-                                           {"nihce@primer.si", "5.1.1 <nihce@primer.si>: Recipient address rejected"}}) {
+    for (const auto& c :
+         std::vector<Case>{{"", "Error: need RCPT command"},
+                           {"nihce@primer.si", "5.1.1 <nihce@primer.si>: Recipient address rejected"}}) {
         ui.messages.clear();
         auto server = qx::test::StartSmtpServer({"--refuse", "nihce@primer.si"});
         UseServer(*server);
@@ -254,8 +256,8 @@ TEST_F(NoticeTest, APortThatIsNoNumberPassesOnBeforeAnyConnection) {
 TEST_F(NoticeTest, AnEmailAddressSendsTheShortNoteThroughTheMailProgram) {
     TempDir bin;
     TempDir record;
-    qx::test::WriteWholeFile(bin.file("xdg-email"),
-                             "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > " + record.file("xdg") + "\n");
+    qx::test::WriteWholeFile(bin.file("xdg-email"), "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > " +
+                                                        record.file("xdg") + "\n");
     chmod(bin.file("xdg-email").c_str(), 0755);
     std::string path = std::getenv("PATH");
     setenv("PATH", (bin.path() + ":" + path).c_str(), 1);
