@@ -1,13 +1,13 @@
 #include "net/FtpClient.h"
 
 #include "app/Error.h"
+#include "net/LocalPath.h"
 #include "net/PassiveAddress.h"
 #include "platform/FileSystem.h"
 #include "text/Utf8.h"
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
 #include <fstream>
 
 namespace qx::net {
@@ -17,10 +17,6 @@ namespace {
 constexpr std::size_t kTransferBuffer = 1 << 20;
 // A listing larger than this is no folder a person keeps; it only guards memory.
 constexpr std::size_t kListingLimit = 64u << 20;
-
-std::filesystem::path LocalPath(const std::string& utf8) {
-    return std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
-}
 
 // The feature's keyword in upper case ("UTF8" of " utf8").
 std::string Keyword(const std::string& feature) {

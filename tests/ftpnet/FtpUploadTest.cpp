@@ -138,6 +138,24 @@ TEST_F(FtpUpload, OverwritesAnEarlierArchiveAndKeepsAnEmptyFirstLineOut) {
     EXPECT_EQ(session.serviceNoticeAddress, "");
 }
 
+TEST_F(FtpUpload, NoticeAddressIsTheMailFilesFirstLineInItsEncoding) {
+    MakeFolder(kFolder);
+    auto ftp = test::StartFtpServer(home.path());
+    ServeAccount(ftp->port(), "");
+    const std::pair<std::string, std::string> cases[] = {
+        {"servis@example.com", "servis@example.com"},
+        {"\xEF\xBB\xBFra\xC4\x8Dun@example.com\r\n", "ra\xC4\x8Dun@example.com"},
+        {"ra\xE8un@example.com\n", "ra\xC4\x8Dun@example.com"}, // windows-1250
+        {"", ""},
+    };
+    for (const auto& [content, address] : cases) {
+        test::WriteWholeFile(home.file(kFolder + "/" + kFolder + ".mail"), content);
+        session.serviceNoticeAddress.clear();
+        EXPECT_TRUE(Upload());
+        EXPECT_EQ(session.serviceNoticeAddress, address);
+    }
+}
+
 TEST_F(FtpUpload, RefusedStoreEndsInFalseWithoutMessage) {
     MakeFolder(kFolder);
     auto ftp = test::StartFtpServer(home.path(), "elr"); // list and read only
