@@ -36,8 +36,12 @@ net::TlsSettings DescriptorTls() {
 
 } // namespace
 
-std::string ServiceHttpsRoot() { return RootOrDefault("QX_HTTPS_ROOT", QX_HTTPS_ROOT_DEFAULT); }
-std::string ServiceHttpRoot() { return RootOrDefault("QX_HTTP_ROOT", QX_HTTP_ROOT_DEFAULT); }
+std::string ServiceHttpsRoot() {
+    return RootOrDefault("QX_HTTPS_ROOT", QX_HTTPS_ROOT_DEFAULT);
+}
+std::string ServiceHttpRoot() {
+    return RootOrDefault("QX_HTTP_ROOT", QX_HTTP_ROOT_DEFAULT);
+}
 
 std::string DownloadDescriptor(const std::string& fileName, const std::function<void()>& idle) {
     net::HttpClient client(kDescriptorUserAgent, DescriptorTls());

@@ -4,11 +4,14 @@
 #include "delivery/AccountFetch.h"
 #include "delivery/IntegerText.h"
 #include "delivery/Scramble.h"
+#include "net/LocalPath.h"
+#include "platform/CodePage.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "text/TextHelpers.h"
+#include "text/Utf8.h"
 
-#include <filesystem>
+#include <algorithm>
 #include <fstream>
 #include <optional>
 
@@ -45,21 +48,25 @@ std::string MailFileFolder(const Session& session) {
 }
 
 // The first line of a text file, without its line end; nullopt for a file without lines.
+// The file is UTF-8 (with or without a byte order mark) or, failing that, ANSI text.
 std::optional<std::string> FirstLine(const std::string& path) {
-    std::ifstream in(std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(path.data()), path.size())),
-                     std::ios::binary);
+    std::ifstream in(net::LocalPath(path), std::ios::binary);
     std::string line;
     if (!in || !std::getline(in, line))
         return std::nullopt;
+    if (line.rfind("\xEF\xBB\xBF", 0) == 0)
+        line.erase(0, 3);
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
+    const auto codePoints = DecodeUtf8(line);
+    if (std::any_of(codePoints.begin(), codePoints.end(), [](const CodePoint& cp) { return cp.invalidByte; }))
+        return platform::FromAnsi(AnsiText(line));
     return line;
 }
 
 // Steps after the login: find the folder, fetch the notice address, store, check the listing.
 bool UploadIntoFolder(Session& session, OperatorInterface& ui, net::FtpClient& client, const std::string& folder,
-                      const std::string& remoteFolder, const std::string& archivePath,
-                      const std::string& remoteName) {
+                      const std::string& remoteFolder, const std::string& archivePath, const std::string& remoteName) {
     if (!RemoteDirExists(folder, client)) {
         ui.showMessage("Izhodna mapa ne obstaja!\nPrepis podatkov ni bil uspešen.");
         return false;
@@ -72,7 +79,8 @@ bool UploadIntoFolder(Session& session, OperatorInterface& ui, net::FtpClient& c
 
     const std::string mailFile = folder + ".mail";
     if (RemoteFileExists(mailFile, client)) {
-        const std::string localMail = AppendBackslash(MailFileFolder(session)) + mailFile;
+        // Only the bare name: the folder name comes from a transfer code, not from us.
+        const std::string localMail = AppendBackslash(MailFileFolder(session)) + platform::FileNameOf(mailFile);
         client.retrieve(mailFile, localMail);
         if (platform::IsExistingFile(localMail))
             if (auto first = FirstLine(localMail))

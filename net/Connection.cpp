@@ -4,7 +4,9 @@
 
 namespace qx::net {
 
-Connection::~Connection() { close(); }
+Connection::~Connection() {
+    close();
+}
 
 void Connection::connect(const std::string& host, std::uint16_t port) {
     close();

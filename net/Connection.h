@@ -48,8 +48,6 @@ public:
     void close();
     bool isOpen() const { return socket_.isOpen(); }
     std::string peerAddress() const { return socket_.peerAddress(); }
-    // Large kernel buffers for bulk data transfers.
-    void setBulkBuffers(int bytes) { socket_.setBulkBuffers(bytes); }
 
 private:
     platform::Socket socket_;

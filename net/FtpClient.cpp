@@ -1,13 +1,13 @@
 #include "net/FtpClient.h"
 
 #include "app/Error.h"
+#include "net/LocalPath.h"
 #include "net/PassiveAddress.h"
 #include "platform/FileSystem.h"
 #include "text/Utf8.h"
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
 #include <fstream>
 
 namespace qx::net {
@@ -17,10 +17,6 @@ namespace {
 constexpr std::size_t kTransferBuffer = 1 << 20;
 // A listing larger than this is no folder a person keeps; it only guards memory.
 constexpr std::size_t kListingLimit = 64u << 20;
-
-std::filesystem::path LocalPath(const std::string& utf8) {
-    return std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
-}
 
 // The feature's keyword in upper case ("UTF8" of " utf8").
 std::string Keyword(const std::string& feature) {
@@ -53,7 +49,9 @@ void FtpClient::setIdleCallback(platform::Socket::IdleCallback idle) {
     control_.setIdleCallback(std::move(idle));
 }
 
-void FtpClient::setReplyTimeout(std::chrono::milliseconds timeout) { pingpong_.setReplyTimeout(timeout); }
+void FtpClient::setReplyTimeout(std::chrono::milliseconds timeout) {
+    pingpong_.setReplyTimeout(timeout);
+}
 
 std::string FtpClient::toWire(const std::string& text) const {
     if (utf8_)
@@ -73,7 +71,9 @@ std::string FtpClient::fromWire(const std::string& bytes) const {
     return text;
 }
 
-Reply FtpClient::command(const std::string& text) { return pingpong_.command(toWire(text)); }
+Reply FtpClient::command(const std::string& text) {
+    return pingpong_.command(toWire(text));
+}
 
 Reply FtpClient::command(const std::string& text, std::initializer_list<int> accepted) {
     Reply reply = command(text);
@@ -202,7 +202,9 @@ std::vector<FtpListEntry> FtpClient::listDirectory() {
     return ParseMlsdListing(fromWire(listing));
 }
 
-void FtpClient::changeDirectory(const std::string& path) { command("CWD " + path, {200, 250, 257}); }
+void FtpClient::changeDirectory(const std::string& path) {
+    command("CWD " + path, {200, 250, 257});
+}
 
 void FtpClient::retrieve(const std::string& remoteName, const std::string& localPath) {
     if (platform::PathExists(localPath))
@@ -230,7 +232,6 @@ void FtpClient::store(const std::string& localPath, const std::string& remoteNam
     if (!in)
         throw Error("Cannot open file \"" + localPath + "\".");
     transfer("STOR " + remoteName, TransferKind::Storage, [&](Connection& data) {
-        data.setBulkBuffers(4 << 20);
         std::vector<char> buffer(kTransferBuffer);
         std::int64_t moved = 0;
         for (;;) {
@@ -250,13 +251,17 @@ void FtpClient::store(const std::string& localPath, const std::string& remoteNam
 void FtpClient::disconnect() {
     if (!control_.isOpen())
         return;
+    const auto replyTimeout = pingpong_.replyTimeout();
     try {
         pingpong_.sendLine(toWire("QUIT"));
+        // A reply that has begun may finish; nobody waits long for a goodbye.
+        pingpong_.setReplyTimeout(kQuitWait);
         if (pingpong_.replyPending(kQuitWait))
             pingpong_.readReply();
     } catch (const Error&) {
         // The server may have gone already; the connection is closed below either way.
     }
+    pingpong_.setReplyTimeout(replyTimeout);
     control_.close();
 }
 

@@ -18,13 +18,18 @@ std::string RequestText(const Url& url, const std::string& userAgent) {
     return request;
 }
 
-std::string KeyOf(const Url& url) { return url.scheme + "://" + url.host + ":" + std::to_string(url.port); }
+std::string KeyOf(const Url& url) {
+    return url.scheme + "://" + url.host + ":" + std::to_string(url.port);
+}
 
 } // namespace
 
-HttpClient::HttpClient(std::string userAgent, TlsSettings tls) : userAgent_(std::move(userAgent)), tls_(std::move(tls)) {}
+HttpClient::HttpClient(std::string userAgent, TlsSettings tls)
+    : userAgent_(std::move(userAgent)), tls_(std::move(tls)) {}
 
-HttpClient::~HttpClient() { close(); }
+HttpClient::~HttpClient() {
+    close();
+}
 
 void HttpClient::close() {
     connection_.reset();

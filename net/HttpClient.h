@@ -13,6 +13,8 @@
 
 namespace qx::net {
 
+struct Url;
+
 // A response whose status is not 2xx; the text is the status line ("HTTP/1.1 404 Not Found").
 class HttpStatusError : public Error {
 public:
@@ -45,8 +47,9 @@ public:
     void close();
 
 private:
-    // A connection to `key` that is still usable, or a new one.
-    Connection& connectionFor(const struct Url& url);
+    // The kept connection when it leads to the same scheme, host and port and is still open;
+    // otherwise the kept one is closed and a new one opened.
+    Connection& connectionFor(const Url& url);
 
     std::string userAgent_;
     TlsSettings tls_;

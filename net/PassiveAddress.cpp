@@ -22,7 +22,9 @@ std::optional<int> Byte(const std::string& text) {
     return value;
 }
 
-bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
+bool StartsWith(const std::string& text, const std::string& prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
 
 } // namespace
 
@@ -51,8 +53,8 @@ std::optional<PassiveAddress> ParsePassiveReply(const std::string& firstLine) {
     if (values.size() != 6)
         return std::nullopt;
     PassiveAddress address;
-    address.host = std::to_string(values[0]) + "." + std::to_string(values[1]) + "." + std::to_string(values[2]) +
-                   "." + std::to_string(values[3]);
+    address.host = std::to_string(values[0]) + "." + std::to_string(values[1]) + "." + std::to_string(values[2]) + "." +
+                   std::to_string(values[3]);
     address.port = static_cast<std::uint16_t>(values[4] * 256 + values[5]);
     return address;
 }

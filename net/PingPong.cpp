@@ -33,7 +33,9 @@ std::size_t PingPong::DeadlineStream::readSome(char* buffer, std::size_t size) {
 
 PingPong::PingPong(Connection& connection) : connection_(connection), stream_(connection), reader_(stream_) {}
 
-void PingPong::sendLine(const std::string& line) { connection_.writeAll(line + "\r\n"); }
+void PingPong::sendLine(const std::string& line) {
+    connection_.writeAll(line + "\r\n");
+}
 
 Reply PingPong::readReply() {
     stream_.setDeadline(SteadyClock::now() + replyTimeout_, replyTimeout_.count() > 0);

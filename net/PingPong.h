@@ -20,6 +20,7 @@ public:
     // The longest wait for one whole reply; zero (the default) waits without limit.
     // A reply that does not complete in time throws qx::Error("Read timed out.").
     void setReplyTimeout(std::chrono::milliseconds timeout) { replyTimeout_ = timeout; }
+    std::chrono::milliseconds replyTimeout() const { return replyTimeout_; }
 
     // Sends `line` followed by CR LF.
     void sendLine(const std::string& line);

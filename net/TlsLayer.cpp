@@ -172,6 +172,8 @@ void TlsLayer::shutdown() {
     ERR_clear_error();
 }
 
-std::string TlsLayer::protocolName() const { return SSL_get_version(state_->ssl); }
+std::string TlsLayer::protocolName() const {
+    return SSL_get_version(state_->ssl);
+}
 
 } // namespace qx::net

@@ -6,7 +6,9 @@
 
 namespace qx::net {
 
-std::string Url::hostHeader() const { return defaultPort() ? host : host + ":" + std::to_string(port); }
+std::string Url::hostHeader() const {
+    return defaultPort() ? host : host + ":" + std::to_string(port);
+}
 
 Url ParseUrl(const std::string& text) {
     Url url;
@@ -34,8 +36,8 @@ Url ParseUrl(const std::string& text) {
     if (portColon != std::string::npos) {
         std::string digits = authority.substr(portColon + 1);
         authority.erase(portColon);
-        if (digits.empty() || digits.size() > 5 ||
-            digits.find_first_not_of("0123456789") != std::string::npos || std::stoul(digits) > 65535)
+        if (digits.empty() || digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string::npos ||
+            std::stoul(digits) > 65535)
             throw Error("Invalid URL: " + text);
         url.port = static_cast<std::uint16_t>(std::stoul(digits));
     }

@@ -54,9 +54,6 @@ public:
     // The peer's dotted IPv4 address; empty when not connected.
     std::string peerAddress() const { return peerAddress_; }
 
-    // Grows the kernel's buffers for bulk transfers (best effort).
-    void setBulkBuffers(int bytes);
-
 private:
     enum class Wait { Read, Write };
     // Waits for the socket to become ready; false when `timeout` (zero: none) passed first.

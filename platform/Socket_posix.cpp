@@ -23,13 +23,17 @@ bool IsClosedByPeer(int error) {
     return error == ECONNRESET || error == ECONNABORTED || error == EPIPE || error == ENOTCONN;
 }
 
-std::string SystemText(int error) { return std::strerror(error); }
+std::string SystemText(int error) {
+    return std::strerror(error);
+}
 
 } // namespace
 
 Socket::Socket() = default;
 
-Socket::~Socket() { close(); }
+Socket::~Socket() {
+    close();
+}
 
 void Socket::runIdle() {
     if (idle_)
@@ -167,13 +171,6 @@ void Socket::close() {
     ::close(fd_);
     fd_ = -1;
     peerAddress_.clear();
-}
-
-void Socket::setBulkBuffers(int bytes) {
-    if (fd_ < 0)
-        return;
-    ::setsockopt(fd_, SOL_SOCKET, SO_SNDBUF, &bytes, sizeof bytes);
-    ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
 }
 
 } // namespace qx::platform

@@ -16,7 +16,9 @@ namespace {
 using test::JsonString;
 using test::StartHttpServer;
 
-std::string Scrambled(const std::string& text) { return Scramble(text, kScrambleSeed); }
+std::string Scrambled(const std::string& text) {
+    return Scramble(text, kScrambleSeed);
+}
 
 std::string ErrorText(const std::function<void()>& action) {
     try {
@@ -28,9 +30,15 @@ std::string ErrorText(const std::function<void()>& action) {
 }
 
 TEST(IntegerFromText, ReadsWhatTheConversionAccepts) {
-    const std::pair<std::string, int> good[] = {{"0", 0},       {"21", 21},          {"  7", 7},
-                                                {"-5", -5},     {"+3", 3},           {"$1F", 31},
-                                                {"0x10", 16},   {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN},
+    const std::pair<std::string, int> good[] = {{"0", 0},
+                                                {"21", 21},
+                                                {"  7", 7},
+                                                {"-5", -5},
+                                                {"+3", 3},
+                                                {"$1F", 31},
+                                                {"0x10", 16},
+                                                {"2147483647", INT32_MAX},
+                                                {"-2147483648", INT32_MIN},
                                                 {"$FFFFFFFF", -1}};
     for (const auto& [text, value] : good)
         EXPECT_EQ(IntegerFromText(text), value) << text;
@@ -73,7 +81,11 @@ TEST(ApplyFtpDescriptor, TextThatIsNotHexEmptiesEveryField) {
 
 TEST(ApplyMailDescriptor, ConvertsTheTwoCodes) {
     TSMTPdata smtp;
-    ApplyMailDescriptor(Scrambled("smtp.example.com\x01mailer\x01pw\x01" "587\x01" "2\x01" "1"), smtp);
+    ApplyMailDescriptor(Scrambled("smtp.example.com\x01mailer\x01pw\x01"
+                                  "587\x01"
+                                  "2\x01"
+                                  "1"),
+                        smtp);
     EXPECT_EQ(smtp.streznik, "smtp.example.com");
     EXPECT_EQ(smtp.prijava, "mailer");
     EXPECT_EQ(smtp.geslo, "pw");
@@ -85,7 +97,12 @@ TEST(ApplyMailDescriptor, ConvertsTheTwoCodes) {
 TEST(ApplyMailDescriptor, ABadCodeRaisesTheConversionErrorAfterTheTexts) {
     TSMTPdata smtp;
     smtp.ssl = 9;
-    EXPECT_EQ(ErrorText([&] { ApplyMailDescriptor(Scrambled("s\x01u\x01p\x01" "25\x01" "2\x01tls"), smtp); }),
+    EXPECT_EQ(ErrorText([&] {
+                  ApplyMailDescriptor(Scrambled("s\x01u\x01p\x01"
+                                                "25\x01"
+                                                "2\x01tls"),
+                                      smtp);
+              }),
               "'tls' is not a valid integer value");
     EXPECT_EQ(smtp.streznik, "s");
     EXPECT_EQ(smtp.sifriranje, 2);
@@ -109,7 +126,9 @@ public:
     }
 };
 
-std::string Root(const std::string& scheme, int port) { return scheme + "://127.0.0.1:" + std::to_string(port); }
+std::string Root(const std::string& scheme, int port) {
+    return scheme + "://127.0.0.1:" + std::to_string(port);
+}
 
 const std::string kFtpText = "ftp.example.com;user;secret;21;data";
 
@@ -125,7 +144,9 @@ struct FallbackCase {
     std::string expectedUser;   // prijava after the fetch ("old": untouched)
     bool fallbackAsked;
 };
-void PrintTo(const FallbackCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FallbackCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class FetchFtpAccountFallback : public ::testing::TestWithParam<FallbackCase> {};
 
@@ -162,16 +183,19 @@ INSTANTIATE_TEST_SUITE_P(
         FallbackCase{"HttpsEmptyBody", "{" + Route("/prenos/qfd.ftp", "") + "}",
                      "{" + Route("/ftp/qfd.ftp", Scrambled(kFtpText)) + "}", "", "old", false},
         FallbackCase{"BothMissing", "{}", "{}", "", "old", true},
-        FallbackCase{"TrailingLineBreak", "{" + Route("/prenos/qfd.ftp", Scrambled(kFtpText) + "\r\n") + "}", "{}", "", "",
-                     false},
+        FallbackCase{"TrailingLineBreak", "{" + Route("/prenos/qfd.ftp", Scrambled(kFtpText) + "\r\n") + "}", "{}", "",
+                     "", false},
         FallbackCase{"TrailingLineFeedOnly", "{" + Route("/prenos/qfd.ftp", Scrambled(kFtpText) + "\n") + "}", "{}",
                      "ftp.example.com", "user", false}),
     [](const auto& info) { return info.param.name; });
 
 TEST(FetchMailAccount, RefreshesTheMailRecordAndKeepsItWhenNothingComes) {
-    auto https = StartHttpServer(
-        "TLSv1", "{" + Route("/prenos/vortane.email", Scrambled("smtp.example.com\x01m\x01p\x01" "465\x01" "1\x01" "2")) +
-                     "}");
+    auto https = StartHttpServer("TLSv1", "{" +
+                                              Route("/prenos/vortane.email", Scrambled("smtp.example.com\x01m\x01p\x01"
+                                                                                       "465\x01"
+                                                                                       "1\x01"
+                                                                                       "2")) +
+                                              "}");
     auto http = StartHttpServer("none", "{}");
     Session session;
     {

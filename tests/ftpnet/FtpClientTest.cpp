@@ -88,7 +88,8 @@ TEST(FtpClient, ReconnectsWithoutHostWhenTheServerClosesAfterIt) {
     client.disconnect();
     std::string out = server->readOutput(0.5);
     EXPECT_EQ(LinesStartingWith(out, "CONNECT").size(), 2u);
-    EXPECT_EQ(LinesStartingWith(out, "CMD "), Concat({"HOST [127.0.0.1]"}, Concat(Lines(kLogin.begin() + 1, kLogin.end()), {"QUIT"})));
+    EXPECT_EQ(LinesStartingWith(out, "CMD "),
+              Concat({"HOST [127.0.0.1]"}, Concat(Lines(kLogin.begin() + 1, kLogin.end()), {"QUIT"})));
 }
 
 TEST(FtpClient, GoesOnWhenHostIsRefusedOnAnOpenConnection) {
@@ -160,7 +161,9 @@ struct RefusalCase {
     std::string error;
     bool duringConnect; // false: connect succeeds and the STOR of a small file fails
 };
-void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const RefusalCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class FtpClientRefusals : public ::testing::TestWithParam<RefusalCase> {};
 
@@ -187,19 +190,23 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"EmptyGreetingLine", {"--greeting", ""}, "Invalid reply from the server (no reply code): ", true},
         RefusalCase{"UserRefused", {"--reply", "USER=530 Login incorrect."}, "Login incorrect.", true},
         RefusalCase{"PassRefused", {"--reply", "PASS=530 Login incorrect."}, "Login incorrect.", true},
-        RefusalCase{"AccountRequested", {"--reply", "PASS=332 Need account for login."}, "Need account for login.",
-                    true},
+        RefusalCase{
+            "AccountRequested", {"--reply", "PASS=332 Need account for login."}, "Need account for login.", true},
         RefusalCase{"TypeRefused", {"--reply", "TYPE=504 Type not implemented"}, "Type not implemented", true},
         RefusalCase{"SilentAfterUser", {"--silent-after", "USER"}, "Read timed out.", true},
         RefusalCase{"ClosedAfterPass", {"--close-after", "PASS"}, "Connection closed by the server.", true},
         RefusalCase{"MultiLineRefusal", {"--reply", "USER=530-Not here.|530 Go away."}, "Not here.\nGo away.", true},
         RefusalCase{"StorRefused", {"--reply", "STOR=553 Could not create file."}, "Could not create file.", false},
-        RefusalCase{"PasvRefused", {"--reply", "PASV=425 Can't open data connection."},
-                    "Can't open data connection.", false},
-        RefusalCase{"PasvWithoutNumbers", {"--reply", "PASV=227 Entering Passive Mode"},
-                    "Invalid PASV reply: 227 Entering Passive Mode", false},
-        RefusalCase{"DataPortClosed", {"--reply", "PASV=227 Entering Passive Mode (127,0,0,1,0,1)"},
-                    "Could not connect to 127.0.0.1:1: Connection refused", false},
+        RefusalCase{
+            "PasvRefused", {"--reply", "PASV=425 Can't open data connection."}, "Can't open data connection.", false},
+        RefusalCase{"PasvWithoutNumbers",
+                    {"--reply", "PASV=227 Entering Passive Mode"},
+                    "Invalid PASV reply: 227 Entering Passive Mode",
+                    false},
+        RefusalCase{"DataPortClosed",
+                    {"--reply", "PASV=227 Entering Passive Mode (127,0,0,1,0,1)"},
+                    "Could not connect to 127.0.0.1:1: Connection refused",
+                    false},
         RefusalCase{"SilentAfterStor", {"--silent-after", "STOR"}, "Read timed out.", false}),
     [](const auto& info) { return info.param.name; });
 

@@ -8,8 +8,8 @@
 #include "tests/support/RecordingOperator.h"
 #include "tests/support/TempDir.h"
 
-#include <cstdlib>
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -55,17 +55,15 @@ protected:
     // Serves the descriptor "127.0.0.1;user;<password>;<port>;<root>"; `vrata` replaces the port.
     void ServeAccount(int ftpPort, const std::string& root, const std::string& password = "secret",
                       const std::string& vrata = "") {
-        const std::string text = "127.0.0.1;user;" + password + ";" + (vrata.empty() ? std::to_string(ftpPort) : vrata) +
-                                 ";" + root;
-        web = test::StartHttpServer("none", "{\"/ftp/qfd.ftp\": {\"body\": " +
-                                                JsonString(Scramble(text, kScrambleSeed)) + "}}");
+        const std::string text =
+            "127.0.0.1;user;" + password + ";" + (vrata.empty() ? std::to_string(ftpPort) : vrata) + ";" + root;
+        web = test::StartHttpServer(
+            "none", "{\"/ftp/qfd.ftp\": {\"body\": " + JsonString(Scramble(text, kScrambleSeed)) + "}}");
         setenv("QX_HTTPS_ROOT", "https://127.0.0.1:1", 1);
         setenv("QX_HTTP_ROOT", ("http://127.0.0.1:" + std::to_string(web->port())).c_str(), 1);
     }
 
-    void MakeFolder(const std::string& relative) {
-        std::filesystem::create_directories(home.path() + relative);
-    }
+    void MakeFolder(const std::string& relative) { std::filesystem::create_directories(home.path() + relative); }
 
     bool Upload() { return UploadArchive(session, ui, Scramble(kFolder, kScrambleSeed), archivePath, kRemoteName); }
 
@@ -123,7 +121,8 @@ TEST_F(FtpUpload, MissingFolderOrOtherLetterCaseIsReported) {
         ui.messages.clear();
         EXPECT_FALSE(Upload()) << present;
         EXPECT_EQ(ui.messages, Lines{"Izhodna mapa ne obstaja!\nPrepis podatkov ni bil uspešen."}) << present;
-        EXPECT_EQ(ui.log, (Lines{"Prepis podatkov na FTP strežnik...", "Prijava na strežnik...", "Konec prepisovanja..."}));
+        EXPECT_EQ(ui.log,
+                  (Lines{"Prepis podatkov na FTP strežnik...", "Prijava na strežnik...", "Konec prepisovanja..."}));
     }
 }
 
@@ -137,6 +136,24 @@ TEST_F(FtpUpload, OverwritesAnEarlierArchiveAndKeepsAnEmptyFirstLineOut) {
     EXPECT_TRUE(Upload());
     EXPECT_EQ(test::ReadWholeFile(home.file(kFolder + "/" + kRemoteName)), archive);
     EXPECT_EQ(session.serviceNoticeAddress, "");
+}
+
+TEST_F(FtpUpload, NoticeAddressIsTheMailFilesFirstLineInItsEncoding) {
+    MakeFolder(kFolder);
+    auto ftp = test::StartFtpServer(home.path());
+    ServeAccount(ftp->port(), "");
+    const std::pair<std::string, std::string> cases[] = {
+        {"servis@example.com", "servis@example.com"},
+        {"\xEF\xBB\xBFra\xC4\x8Dun@example.com\r\n", "ra\xC4\x8Dun@example.com"},
+        {"ra\xE8un@example.com\n", "ra\xC4\x8Dun@example.com"}, // windows-1250
+        {"", ""},
+    };
+    for (const auto& [content, address] : cases) {
+        test::WriteWholeFile(home.file(kFolder + "/" + kFolder + ".mail"), content);
+        session.serviceNoticeAddress.clear();
+        EXPECT_TRUE(Upload());
+        EXPECT_EQ(session.serviceNoticeAddress, address);
+    }
 }
 
 TEST_F(FtpUpload, RefusedStoreEndsInFalseWithoutMessage) {

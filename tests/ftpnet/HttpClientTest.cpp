@@ -52,7 +52,8 @@ struct UrlCase {
 
 TEST(Url, SplitsSchemeHostPortAndPath) {
     const UrlCase cases[] = {
-        {"https://www.example.com/prenos/qfd.ftp", "https", "www.example.com", 443, "/prenos/qfd.ftp", "www.example.com"},
+        {"https://www.example.com/prenos/qfd.ftp", "https", "www.example.com", 443, "/prenos/qfd.ftp",
+         "www.example.com"},
         {"http://ftp.example.com/ftp/qfd.ftp", "http", "ftp.example.com", 80, "/ftp/qfd.ftp", "ftp.example.com"},
         {"HTTPS://h:8443/a?b=c#frag", "https", "h", 8443, "/a?b=c", "h:8443"},
         {"http://h:443/x", "http", "h", 443, "/x", "h:443"},
@@ -98,7 +99,9 @@ struct FramingCase {
     bool closeAfter;      // the server closes after sending
     std::string outcome;
 };
-void PrintTo(const FramingCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FramingCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class HttpResponseFraming : public ::testing::TestWithParam<FramingCase> {};
 
@@ -122,19 +125,22 @@ INSTANTIATE_TEST_SUITE_P(
     Table, HttpResponseFraming,
     ::testing::Values(
         FramingCase{"ContentLength", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello", false, "BODY hello"},
-        FramingCase{"Chunked", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3;ext=1\r\nabc\r\nA\r\n0123456789\r\n0\r\nX-T: 1\r\n\r\n",
+        FramingCase{"Chunked",
+                    "HTTP/1.1 200 OK\r\nTransfer-Encoding: "
+                    "chunked\r\n\r\n3;ext=1\r\nabc\r\nA\r\n0123456789\r\n0\r\nX-T: 1\r\n\r\n",
                     false, "BODY abc0123456789"},
         FramingCase{"UntilClose", "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\nto the end", true, "BODY to the end"},
         FramingCase{"Http10UntilClose", "HTTP/1.0 200 OK\r\n\r\nold", true, "BODY old"},
-        FramingCase{"ContinueSkipped", "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nhi", false,
-                    "BODY hi"},
+        FramingCase{"ContinueSkipped", "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nhi",
+                    false, "BODY hi"},
         FramingCase{"BareLineFeeds", "HTTP/1.1 200 OK\nContent-Length: 2\n\nlf", false, "BODY lf"},
         FramingCase{"NoReason", "HTTP/1.1 200\r\nContent-Length: 1\r\n\r\n1", false, "BODY 1"},
         FramingCase{"Empty200", "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n", false, "BODY "},
         FramingCase{"NoContent", "HTTP/1.1 204 No Content\r\n\r\n", false, "BODY "},
         FramingCase{"HeaderLinesAtTheLimit", ManyHeaders(254), false, "BODY z"},
         FramingCase{"TooManyHeaderLines", ManyHeaders(300), false, "Too many header lines in the HTTP response."},
-        FramingCase{"NotFound", "HTTP/1.1 404 Not Found\r\nContent-Length: 4\r\n\r\nnope", false, "HTTP/1.1 404 Not Found"},
+        FramingCase{"NotFound", "HTTP/1.1 404 Not Found\r\nContent-Length: 4\r\n\r\nnope", false,
+                    "HTTP/1.1 404 Not Found"},
         FramingCase{"Redirect", "HTTP/1.1 302 Found\r\nLocation: /y\r\nContent-Length: 0\r\n\r\n", false,
                     "HTTP/1.1 302 Found"},
         FramingCase{"Unauthorized", "HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Basic\r\n\r\n", true,
@@ -144,9 +150,10 @@ INSTANTIATE_TEST_SUITE_P(
                     "Connection closed early."},
         FramingCase{"BadChunkSize", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nabc\r\n", true,
                     "Invalid chunk size: zz"},
-        FramingCase{"HugeChunkSize", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nFFFFFFFFFFFFFFFFFFFF\r\n", true,
-                    "Invalid chunk size: FFFFFFFFFFFFFFFFFFFF"},
-        FramingCase{"BadContentLength", "HTTP/1.1 200 OK\r\nContent-Length: -1\r\n\r\n", true, "Invalid Content-Length: -1"},
+        FramingCase{"HugeChunkSize", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nFFFFFFFFFFFFFFFFFFFF\r\n",
+                    true, "Invalid chunk size: FFFFFFFFFFFFFFFFFFFF"},
+        FramingCase{"BadContentLength", "HTTP/1.1 200 OK\r\nContent-Length: -1\r\n\r\n", true,
+                    "Invalid Content-Length: -1"},
         FramingCase{"NotHttp", "SSH-2.0-OpenSSH\r\n\r\n", true, "Invalid HTTP response: SSH-2.0-OpenSSH"},
         FramingCase{"NothingAtAll", "", true, "Connection closed gracefully."},
         FramingCase{"HeadCutShort", "HTTP/1.1 200 OK\r\nContent-", true, "Invalid HTTP header: Content-"}),

@@ -24,7 +24,8 @@ inline std::unique_ptr<ChildProcess> StartHttpServer(const std::string& tls, con
 }
 
 // A real FTP server (pyftpdlib) for user "user", password "secret", in `home`.
-inline std::unique_ptr<ChildProcess> StartFtpServer(const std::string& home, const std::string& permissions = "elradfmwMT") {
+inline std::unique_ptr<ChildProcess> StartFtpServer(const std::string& home,
+                                                    const std::string& permissions = "elradfmwMT") {
     return std::make_unique<ChildProcess>(
         std::vector<std::string>{QX_PYTHON, PeerScript("ftp_server.py"), home, permissions});
 }

@@ -36,16 +36,16 @@ TEST_P(ReplyParserLines, ParsesCodeAndText) {
 INSTANTIATE_TEST_SUITE_P(
     Table, ReplyParserLines,
     ::testing::Values(
-        ReplyCase{{"220 Service ready"}, 1, 220, "Service ready"},
-        ReplyCase{{"220"}, 1, 220, ""},
-        ReplyCase{{"220 "}, 1, 220, ""},
-        ReplyCase{{"530 Login incorrect."}, 1, 530, "Login incorrect."},
+        ReplyCase{{"220 Service ready"}, 1, 220, "Service ready"}, ReplyCase{{"220"}, 1, 220, ""},
+        ReplyCase{{"220 "}, 1, 220, ""}, ReplyCase{{"530 Login incorrect."}, 1, 530, "Login incorrect."},
         ReplyCase{{"220-Welcome", "220 ready"}, 2, 220, "Welcome\nready"},
         // Lines inside a multi-line reply need no code; a line with another code does not end it.
         ReplyCase{{"211-Features:", " MLSD", " UTF8", "211 End"}, 4, 211, "Features:\n MLSD\n UTF8\nEnd"},
-        ReplyCase{{"230-Hello", "150 not the end", "230-still", "230 done"}, 4, 230,
-                  "Hello\n150 not the end\nstill\ndone"},
-        ReplyCase{{"250-mail.example.com", "250-AUTH LOGIN PLAIN", "250 8BITMIME"}, 3, 250,
+        ReplyCase{
+            {"230-Hello", "150 not the end", "230-still", "230 done"}, 4, 230, "Hello\n150 not the end\nstill\ndone"},
+        ReplyCase{{"250-mail.example.com", "250-AUTH LOGIN PLAIN", "250 8BITMIME"},
+                  3,
+                  250,
                   "mail.example.com\nAUTH LOGIN PLAIN\n8BITMIME"},
         ReplyCase{{"214-Help", "214"}, 2, 214, "Help\n"},
         ReplyCase{{"227 Entering Passive Mode (127,0,0,1,4,1)."}, 1, 227, "Entering Passive Mode (127,0,0,1,4,1)."},

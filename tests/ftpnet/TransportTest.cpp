@@ -53,7 +53,9 @@ struct BadReplyCase {
     std::string json;
     std::string error;
 };
-void PrintTo(const BadReplyCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const BadReplyCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class TransportBadReplies : public ::testing::TestWithParam<BadReplyCase> {};
 
@@ -73,21 +75,21 @@ std::string Repeated(const std::string& text, int times) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, TransportBadReplies,
-    ::testing::Values(BadReplyCase{"Silent", R"([[{"sleep": 5}]])", "Read timed out."},
-                      BadReplyCase{"HalfALine", R"([[{"send": "220 ha"}, {"sleep": 5}]])", "Read timed out."},
-                      BadReplyCase{"ClosedAtOnce", R"([[{"close": true}]])", "Connection closed by the server."},
-                      BadReplyCase{"Reset", R"([[{"reset": true}]])", "Connection closed by the server."},
-                      BadReplyCase{"ClosedInsideAReply", R"([[{"send": "220-one\r\n"}, {"close": true}]])",
-                                   "Connection closed by the server."},
-                      BadReplyCase{"NoCode", R"([[{"send": "hello there\r\n"}]])",
-                                   "Invalid reply from the server (no reply code): hello there"},
-                      BadReplyCase{"LineTooLong", R"([[{"send_repeat": "2222222222"}]])", "Line too long."},
-                      BadReplyCase{"NeverEnding", R"([[{"send": "220-start\r\n"}, {"send_repeat": "220-more\r\n"}]])",
-                                   "Reply too long."},
-                      BadReplyCase{"EndlessTrickle",
-                                   "[[{\"send\": \"220-start\\r\\n\"}" + Repeated(R"(, {"send": "x"}, {"sleep": 0.2})", 20) +
-                                       "]]",
-                                   "Read timed out."}),
+    ::testing::Values(
+        BadReplyCase{"Silent", R"([[{"sleep": 5}]])", "Read timed out."},
+        BadReplyCase{"HalfALine", R"([[{"send": "220 ha"}, {"sleep": 5}]])", "Read timed out."},
+        BadReplyCase{"ClosedAtOnce", R"([[{"close": true}]])", "Connection closed by the server."},
+        BadReplyCase{"Reset", R"([[{"sleep": 0.3}, {"reset": true}]])", "Connection closed by the server."},
+        BadReplyCase{"ClosedInsideAReply", R"([[{"send": "220-one\r\n"}, {"close": true}]])",
+                     "Connection closed by the server."},
+        BadReplyCase{"NoCode", R"([[{"send": "hello there\r\n"}]])",
+                     "Invalid reply from the server (no reply code): hello there"},
+        BadReplyCase{"LineTooLong", R"([[{"send_repeat": "2222222222"}]])", "Line too long."},
+        BadReplyCase{"NeverEnding", R"([[{"send": "220-start\r\n"}, {"send_repeat": "220-more\r\n"}]])",
+                     "Reply too long."},
+        BadReplyCase{"EndlessTrickle",
+                     "[[{\"send\": \"220-start\\r\\n\"}" + Repeated(R"(, {"send": "x"}, {"sleep": 0.2})", 20) + "]]",
+                     "Read timed out."}),
     [](const auto& info) { return info.param.name; });
 
 TEST(Transport, IdleCallbackRunsWhileWaiting) {
@@ -122,7 +124,8 @@ class TransportStartTls : public ::testing::TestWithParam<std::pair<std::string,
 TEST_P(TransportStartTls, SwitchesTheSameConnectionToTls) {
     auto [serverVersion, version] = GetParam();
     auto server = StartLineServer(R"([[{"send": "220 plain\r\n"}, {"read": 1}, {"send": "220 go ahead\r\n"},
-                                      {"tls": ")" + serverVersion + R"("}, {"read": 1}, {"send": "250 secret\r\n"}]])");
+                                      {"tls": ")" +
+                                  serverVersion + R"("}, {"read": 1}, {"send": "250 secret\r\n"}]])");
     Session s(server->port());
     s.pingpong.readReply();
     s.pingpong.command("STARTTLS", {220});
