@@ -1,0 +1,75 @@
+#include "net/LineReader.h"
+
+#include "app/Error.h"
+
+namespace qx::net {
+
+namespace {
+constexpr std::size_t kChunk = 16384;
+}
+
+bool LineReader::fill() {
+    if (pos_ > 0 && pos_ == buffer_.size()) {
+        buffer_.clear();
+        pos_ = 0;
+    }
+    char chunk[kChunk];
+    std::size_t n = stream_.readSome(chunk, sizeof chunk);
+    if (n == 0)
+        return false;
+    buffer_.append(chunk, n);
+    return true;
+}
+
+std::optional<std::string> LineReader::readLine(std::size_t maxLength) {
+    std::size_t scanned = pos_;
+    for (;;) {
+        std::size_t end = buffer_.find('\n', scanned);
+        if (end != std::string::npos && end - pos_ <= maxLength) {
+            std::string line = buffer_.substr(pos_, end - pos_);
+            pos_ = end + 1;
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            return line;
+        }
+        if (buffer_.size() - pos_ > maxLength)
+            throw Error("Line too long.");
+        scanned = buffer_.size();
+        if (!fill()) {
+            if (pos_ == buffer_.size())
+                return std::nullopt;
+            std::string rest = buffer_.substr(pos_);
+            pos_ = buffer_.size();
+            return rest;
+        }
+    }
+}
+
+void LineReader::readExact(std::size_t count, std::string& out) {
+    while (count > 0) {
+        if (pos_ == buffer_.size() && !fill())
+            throw Error("Connection closed early.");
+        std::size_t take = std::min(count, buffer_.size() - pos_);
+        out.append(buffer_, pos_, take);
+        pos_ += take;
+        count -= take;
+    }
+}
+
+void LineReader::readToEnd(std::string& out, std::size_t limit) {
+    for (;;) {
+        out.append(buffer_, pos_, std::string::npos);
+        pos_ = buffer_.size();
+        if (limit > 0 && out.size() > limit)
+            throw Error("Response too large.");
+        if (!fill())
+            return;
+    }
+}
+
+void LineReader::discardBuffered() {
+    buffer_.clear();
+    pos_ = 0;
+}
+
+} // namespace qx::net

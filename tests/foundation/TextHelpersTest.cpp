@@ -1,0 +1,119 @@
+#include "text/TextHelpers.h"
+#include "platform/FileSystem.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace qx {
+namespace {
+
+struct BackslashCase {
+    std::string in;
+    std::string out;
+};
+
+// Windows keeps drive letters; POSIX has none, so a lone letter or a colon is just a name.
+std::vector<BackslashCase> BackslashCases() {
+    if (platform::kHasDriveLetters)
+        return {{"", ""},
+                {"C:", "C:"},
+                {"c", "c:\\"},
+                {"D", "D:\\"},
+                {"1", "1\\"},
+                {"C:\\DATA", "C:\\DATA\\"},
+                {"C:\\DATA\\", "C:\\DATA\\"}};
+    return {{"", ""},    {"C:", "C:/"},       {"c", "c/"},          {"D", "D/"},
+            {"1", "1/"}, {"/data", "/data/"}, {"/data/", "/data/"}, {"/", "/"}};
+}
+
+TEST(AppendBackslash, TableOfCases) {
+    for (const BackslashCase& c : BackslashCases())
+        EXPECT_EQ(AppendBackslash(c.in), c.out) << "input \"" << c.in << "\"";
+}
+
+struct TokenCase {
+    std::string text;
+    std::string seps;
+    int count;
+    std::vector<std::string> tokens; // positions 0 .. count + 1
+};
+
+TEST(Tokens, TableOfCases) {
+    const std::vector<TokenCase> cases = {
+        {"A;B;;C", ";", 4, {"", "A", "B", "", "C", ""}},
+        {"", ";", 0, {"", ""}},
+        {"A", ";", 1, {"", "A", ""}},
+        {";", ";", 2, {"", "", "", ""}},
+        {"3.0.22.0", ".", 4, {"", "3", "0", "22", "0", ""}},
+        {"a,b;c", ",;", 3, {"", "a", "b", "c", ""}},
+        {"a;b", "", 1, {"", "a;b", ""}},
+        {";X;", ";", 3, {"", "", "X", "", ""}},
+        {"č;ž", ";", 2, {"", "č", "ž", ""}},
+        {"ačb", "č", 2, {"", "a", "b", ""}},
+    };
+    for (const TokenCase& c : cases) {
+        EXPECT_EQ(TokenCount(c.text, c.seps), c.count) << c.text;
+        for (std::size_t n = 0; n < c.tokens.size(); ++n)
+            EXPECT_EQ(Token(c.text, c.seps, static_cast<std::uint8_t>(n)), c.tokens[n]) << c.text << " #" << n;
+    }
+}
+
+TEST(Tokens, CountIsEightBitAndWraps) {
+    const std::string text(255, ';'); // 256 tokens
+    EXPECT_EQ(TokenCount(text, ";"), 0);
+    std::string named;
+    for (int i = 1; i <= 300; ++i)
+        named += (i > 1 ? ";" : "") + std::to_string(i);
+    EXPECT_EQ(TokenCount(named, ";"), 300 % 256);
+    EXPECT_EQ(Token(named, ";", 255), "255");
+}
+
+struct EightBitCase {
+    std::string in;
+    std::string out;
+};
+
+TEST(TrimBoth, TableOfCases) {
+    const std::vector<EightBitCase> cases = {
+        {"  a b  ", "a b"}, {"\ta ", "\ta"}, {"   ", ""}, {"", ""}, {"a\r\n", "a\r\n"}, {" \xe8 ", "\xe8"},
+    };
+    for (const EightBitCase& c : cases)
+        EXPECT_EQ(TrimBoth(AnsiText(c.in)).bytes, c.out) << "\"" << c.in << "\"";
+}
+
+struct PadCase {
+    bool left;
+    std::string in;
+    std::uint16_t width;
+    char fill;
+    std::string out;
+};
+
+TEST(Pad, TableOfCases) {
+    const std::vector<PadCase> cases = {
+        {true, "7", 3, '0', "007"},          {true, "169", 3, '0', "169"},       {false, "AB", 5, ' ', "AB   "},
+        {false, "ABCDEF", 3, ' ', "ABCDEF"}, {true, "ABCDEF", 3, '0', "ABCDEF"}, {true, "", 2, '*', "**"},
+        {false, "\xe8", 2, ' ', "\xe8 "},    {true, "x", 0, '0', "x"},
+    };
+    for (const PadCase& c : cases) {
+        const AnsiText result =
+            c.left ? PadLeft(AnsiText(c.in), c.width, c.fill) : PadRight(AnsiText(c.in), c.width, c.fill);
+        EXPECT_EQ(result.bytes, c.out) << c.in << " " << c.width;
+    }
+}
+
+TEST(IsDirectory, FoldersFilesAndMissingPaths) {
+    test::TempDir dir;
+    test::WriteWholeFile(dir.file("file.txt"), "x");
+    platform::CreateDirectories(dir.file("Sub"));
+    EXPECT_TRUE(IsDirectory(dir.path()));
+    EXPECT_TRUE(IsDirectory(dir.file("Sub")));
+    EXPECT_TRUE(IsDirectory(dir.file("SUB")));
+    EXPECT_FALSE(IsDirectory(dir.file("file.txt")));
+    EXPECT_FALSE(IsDirectory(dir.file("missing")));
+    EXPECT_FALSE(IsDirectory(""));
+}
+
+} // namespace
+} // namespace qx

@@ -1,0 +1,86 @@
+#include "text/TextHelpers.h"
+#include "platform/FileSystem.h"
+#include "text/Utf8.h"
+
+#include <algorithm>
+
+namespace qx {
+
+namespace {
+
+bool IsAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool IsSeparator(const CodePoint& cp, const std::vector<CodePoint>& separators) {
+    return std::any_of(separators.begin(), separators.end(),
+                       [&](const CodePoint& s) { return s.value == cp.value && s.invalidByte == cp.invalidByte; });
+}
+
+} // namespace
+
+std::string AppendBackslash(const std::string& path) {
+    if (path.empty())
+        return path;
+    const char last = path.back();
+    if (last == platform::kPathSeparator || (platform::kHasDriveLetters && last == ':'))
+        return path;
+    if (platform::kHasDriveLetters && path.size() == 1 && IsAsciiLetter(last))
+        return path + ":" + platform::kPathSeparator;
+    return path + platform::kPathSeparator;
+}
+
+bool IsDirectory(const std::string& path) {
+    return !path.empty() && platform::IsExistingDirectory(path);
+}
+
+std::uint8_t TokenCount(const std::string& text, const std::string& separators) {
+    if (text.empty())
+        return 0;
+    const std::vector<CodePoint> seps = DecodeUtf8(separators);
+    unsigned count = 1;
+    for (const CodePoint& cp : DecodeUtf8(text))
+        if (IsSeparator(cp, seps))
+            ++count;
+    return static_cast<std::uint8_t>(count);
+}
+
+std::string Token(const std::string& text, const std::string& separators, std::uint8_t n) {
+    if (text.empty() || n == 0)
+        return {};
+    const std::vector<CodePoint> seps = DecodeUtf8(separators);
+    std::vector<CodePoint> token;
+    unsigned position = 1;
+    for (const CodePoint& cp : DecodeUtf8(text)) {
+        if (IsSeparator(cp, seps)) {
+            if (position == n)
+                break;
+            ++position;
+        } else if (position == n) {
+            token.push_back(cp);
+        }
+    }
+    return EncodeUtf8(token);
+}
+
+AnsiText TrimBoth(const AnsiText& text) {
+    const std::size_t first = text.bytes.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return AnsiText();
+    const std::size_t last = text.bytes.find_last_not_of(' ');
+    return AnsiText(text.bytes.substr(first, last - first + 1));
+}
+
+AnsiText PadLeft(const AnsiText& text, std::uint16_t width, char fill) {
+    if (text.bytes.size() >= width)
+        return text;
+    return AnsiText(std::string(width - text.bytes.size(), fill) + text.bytes);
+}
+
+AnsiText PadRight(const AnsiText& text, std::uint16_t width, char fill) {
+    if (text.bytes.size() >= width)
+        return text;
+    return AnsiText(text.bytes + std::string(width - text.bytes.size(), fill));
+}
+
+} // namespace qx
