@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <cctype>
 #include <cstring>
 
 namespace qx::update {

@@ -1,6 +1,7 @@
 #include "update/MessageBox.h"
 
 #include <QAbstractButton>
+#include <utility>
 #include <QMessageBox>
 #include <QPushButton>
 #include <map>

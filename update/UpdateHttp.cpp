@@ -2,7 +2,8 @@
 
 #include "BuildConfig.h"
 #include "platform/Environment.h"
-#include "update/ByteStream.h"
+#include "update/TransferStream.h"
+#include "app/Error.h"
 #include "update/HttpUrl.h"
 #include "update/VersionNumber.h"
 
@@ -15,7 +16,6 @@ namespace qx::update {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int kSliceMs = 200;              // how often a waiting worker looks at the cancel flag
 constexpr std::size_t kMaxHeadBytes = 65536; // a longer head is no answer we understand
 constexpr std::size_t kBufferBytes = 4096;
 
@@ -32,38 +32,33 @@ std::string TrimBlanks(const std::string& text) {
     return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
 }
 
-// Reads with the idle and the whole time-out, in slices so that a cancel is seen promptly.
-class Reader {
-public:
-    Reader(ByteStream& stream, const HttpGetOptions& options, const std::atomic<bool>& cancel)
-        : stream_(stream), options_(options), cancel_(cancel), start_(Clock::now()) {}
+// Thrown from the socket's idle callback to end a transfer between two wait slices.
+struct TransferStopped {
+    bool cancelled;
+};
 
-    // As ByteStream::receive; kTimedOut also when the whole time is up; kCancelled when cancelled.
-    static constexpr long kCancelled = -3;
-    long receive(char* data, std::size_t size) {
-        auto idleStart = Clock::now();
-        for (;;) {
-            if (cancel_)
-                return kCancelled;
-            if (options_.wholeTimeoutMs > 0 && elapsedMs(start_) >= options_.wholeTimeoutMs)
-                return ByteStream::kTimedOut;
-            if (elapsedMs(idleStart) >= options_.idleTimeoutMs)
-                return ByteStream::kTimedOut;
-            long n = stream_.receive(data, size, kSliceMs);
-            if (n != ByteStream::kTimedOut)
-                return n;
-        }
+// Looks at the cancel flag and the deadlines between the socket's wait slices.
+class Watchdog {
+public:
+    Watchdog(const HttpGetOptions& options, const std::atomic<bool>& cancel)
+        : cancel_(cancel), connectDeadline_(Clock::now() + std::chrono::milliseconds(options.connectTimeoutMs)) {
+        if (options.wholeTimeoutMs > 0)
+            wholeDeadline_ = Clock::now() + std::chrono::milliseconds(options.wholeTimeoutMs);
+    }
+    void connected() { connecting_ = false; }
+    void check() const {
+        if (cancel_)
+            throw TransferStopped{true};
+        auto now = Clock::now();
+        if ((connecting_ && now >= connectDeadline_) || (wholeDeadline_ && now >= *wholeDeadline_))
+            throw TransferStopped{false};
     }
 
 private:
-    static long elapsedMs(Clock::time_point since) {
-        return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count());
-    }
-
-    ByteStream& stream_;
-    const HttpGetOptions& options_;
     const std::atomic<bool>& cancel_;
-    Clock::time_point start_;
+    Clock::time_point connectDeadline_;
+    std::optional<Clock::time_point> wholeDeadline_;
+    bool connecting_ = true;
 };
 
 std::string RequestFor(const HttpUrl& url, const HttpGetOptions& options) {
@@ -108,41 +103,18 @@ bool ParseHead(const std::string& head, HttpResult& result) {
     return true;
 }
 
-HttpResult Fail(HttpResult result, TransferOutcome outcome, std::string error) {
-    result.outcome = outcome;
-    result.error = std::move(error);
-    return result;
-}
-
-} // namespace
-
-HttpResult HttpGet(const std::string& url, HttpBodySink& sink, const HttpGetOptions& options,
-                   const std::atomic<bool>& cancel) {
-    HttpResult result;
-    std::optional<HttpUrl> parts = ParseHttpUrl(url);
-    if (!parts)
-        return Fail(result, TransferOutcome::NoAnswer, "Not an http or https URL: " + url);
-    std::string error;
-    std::unique_ptr<ByteStream> stream =
-        OpenByteStream(parts->host, parts->port, parts->https, options.connectTimeoutMs, error);
-    if (!stream)
-        return Fail(result, TransferOutcome::NoAnswer, error);
-    std::string request = RequestFor(*parts, options);
-    if (!stream->sendAll(request.data(), request.size(), options.connectTimeoutMs))
-        return Fail(result, TransferOutcome::NoAnswer, "Sending the request failed");
-
-    Reader reader(*stream, options, cancel);
+// Reads the head and the body of one answer; the stream's errors pass to the caller.
+void ReadAnswer(TransferStream& stream, HttpBodySink& sink, const HttpGetOptions& options, HttpResult& result,
+                bool& headRead) {
     char buffer[kBufferBytes];
     std::string received;
     std::size_t headEnd = std::string::npos;
     std::size_t separator = 0;
     while (headEnd == std::string::npos) {
-        long n = reader.receive(buffer, sizeof buffer);
-        if (n == Reader::kCancelled)
-            return Fail(result, TransferOutcome::Cancelled, "Cancelled");
-        if (n <= 0)
-            return Fail(result, TransferOutcome::NoAnswer, "No answer from the server");
-        received.append(buffer, static_cast<std::size_t>(n));
+        std::size_t n = stream.receive(buffer, sizeof buffer);
+        if (n == 0)
+            throw Error("No answer from the server");
+        received.append(buffer, n);
         for (const char* marker : {"\r\n\r\n", "\n\n"}) {
             std::size_t at = received.find(marker);
             if (at != std::string::npos && at < headEnd) {
@@ -151,17 +123,20 @@ HttpResult HttpGet(const std::string& url, HttpBodySink& sink, const HttpGetOpti
             }
         }
         if (headEnd == std::string::npos && received.size() > kMaxHeadBytes)
-            return Fail(result, TransferOutcome::NoAnswer, "The answer's head is too long");
+            throw Error("The answer's head is too long");
     }
     if (!ParseHead(received.substr(0, headEnd), result))
-        return Fail(result, TransferOutcome::NoAnswer, "No HTTP answer");
-    if (result.status != 200 && result.status != 206)
-        return Fail(result, TransferOutcome::ErrorStatus, "HTTP status " + std::to_string(result.status));
-    if (!sink.begin(result.announcedSize))
-        return Fail(result, TransferOutcome::WriteFailed, "The file cannot be written");
-
-    // Body: what came with the head, then reads until the announced size or the end of the connection.
-    std::string first = received.substr(headEnd + separator);
+        throw Error("No HTTP answer");
+    headRead = true;
+    if (result.status != 200 && result.status != 206) {
+        result.outcome = TransferOutcome::ErrorStatus;
+        return;
+    }
+    if (!sink.begin(result.announcedSize)) {
+        result.outcome = TransferOutcome::WriteFailed;
+        return;
+    }
+    // The body: what came with the head, then reads until the announced size or the end of the connection.
     auto take = [&](const char* data, std::size_t size) {
         if (result.announcedSize)
             size = static_cast<std::size_t>(std::min<std::uint64_t>(size, *result.announcedSize - result.received));
@@ -172,20 +147,48 @@ HttpResult HttpGet(const std::string& url, HttpBodySink& sink, const HttpGetOpti
         result.received += size;
         return TransferOutcome::Complete;
     };
-    if (TransferOutcome o = take(first.data(), first.size()); o != TransferOutcome::Complete)
-        return Fail(result, o, "The body was refused");
-    while (!result.announcedSize || result.received < *result.announcedSize) {
-        long n = reader.receive(buffer, sizeof buffer);
-        if (n == Reader::kCancelled)
-            return Fail(result, TransferOutcome::Cancelled, "Cancelled");
-        if (n == 0 && !result.announcedSize)
+    std::string first = received.substr(headEnd + separator);
+    result.outcome = take(first.data(), first.size());
+    while (result.outcome == TransferOutcome::Complete &&
+           (!result.announcedSize || result.received < *result.announcedSize)) {
+        std::size_t n = stream.receive(buffer, sizeof buffer);
+        if (n == 0 && result.announcedSize)
+            result.outcome = TransferOutcome::BrokenOff;
+        if (n == 0)
             break;
-        if (n <= 0)
-            return Fail(result, TransferOutcome::BrokenOff, "The connection was broken off");
-        if (TransferOutcome o = take(buffer, static_cast<std::size_t>(n)); o != TransferOutcome::Complete)
-            return Fail(result, o, "The body was refused");
+        result.outcome = take(buffer, n);
     }
-    result.outcome = TransferOutcome::Complete;
+}
+
+} // namespace
+
+HttpResult HttpGet(const std::string& url, HttpBodySink& sink, const HttpGetOptions& options,
+                   const std::atomic<bool>& cancel) {
+    HttpResult result;
+    std::optional<HttpUrl> parts = ParseHttpUrl(url);
+    if (!parts) {
+        result.error = "Not an http or https URL: " + url;
+        return result;
+    }
+    Watchdog watchdog(options, cancel);
+    bool headRead = false;
+    try {
+        std::unique_ptr<TransferStream> stream =
+            OpenTransferStream(parts->host, static_cast<std::uint16_t>(parts->port), parts->https,
+                               [&watchdog] { watchdog.check(); }, std::chrono::milliseconds(options.idleTimeoutMs));
+        watchdog.connected();
+        std::string request = RequestFor(*parts, options);
+        stream->sendAll(request.data(), request.size());
+        ReadAnswer(*stream, sink, options, result, headRead);
+    } catch (const TransferStopped& stopped) {
+        result.outcome = stopped.cancelled ? TransferOutcome::Cancelled
+                         : headRead        ? TransferOutcome::BrokenOff
+                                           : TransferOutcome::NoAnswer;
+        result.error = stopped.cancelled ? "Cancelled" : "Timed out";
+    } catch (const Error& error) {
+        result.outcome = headRead ? TransferOutcome::BrokenOff : TransferOutcome::NoAnswer;
+        result.error = error.what();
+    }
     return result;
 }
 

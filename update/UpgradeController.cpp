@@ -16,6 +16,9 @@
 #include <QFile>
 #include <QWidget>
 
+// The replacement program's resource lives in the static library; name it so the linker keeps it.
+static void InitUpgraderResource() { Q_INIT_RESOURCE(qxupgrader); }
+
 namespace qx::update {
 
 using widgets::MessageBox;
@@ -23,7 +26,7 @@ using widgets::MessageBox;
 namespace {
 
 std::string UpgraderBytes() {
-    Q_INIT_RESOURCE(qxupgrader);
+    InitUpgraderResource();
     QFile resource(QStringLiteral(":/QXUPG/QXUPG"));
     if (!resource.open(QIODevice::ReadOnly))
         return {};

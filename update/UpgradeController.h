@@ -4,6 +4,7 @@
 // Everything here runs on the window thread; transfers run on the worker.
 #include "update/DownloadTarget.h"
 #include "update/UpdateDecision.h"
+#include "update/UpgradeWizard.h"
 
 #include <QObject>
 #include <QPointer>
@@ -14,7 +15,6 @@ class QWidget;
 
 namespace qx::update {
 
-class UpgradeWizard;
 class UpgradeWorker;
 struct InformationFetch;
 
