@@ -35,6 +35,8 @@ int main(int argc, char** argv) {
     std::vector<std::string> installed =
         update::InstallDownloadedFiles(queueFile, platform::FolderOf(request->programPath));
     platform::DeleteFilePath(queueFile);
+    // A program file that came over the network has no execute permission of its own.
+    platform::MarkExecutable(request->programPath);
 
     // An external setup is the first file put in place; it runs to its end before the restart.
     if (request->methodDigit == '1' && !installed.empty()) {
