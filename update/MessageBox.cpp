@@ -22,6 +22,11 @@ void MessageBox::setNextAnswer(Answer answer) { queued().push_back(answer); }
 
 std::vector<MessageBox::Shown> MessageBox::takeShownForTests() { return std::exchange(shown(), {}); }
 
+void MessageBox::resetForTests() {
+    queued().clear();
+    shown().clear();
+}
+
 MessageBox::Answer MessageBox::ask(QWidget* parent, Icon icon, const std::string& title, const std::string& text,
                                    const std::vector<Button>& buttons, bool stayOnTop) {
     shown().push_back({title, text});

@@ -25,6 +25,8 @@ public:
 
     static void setNextAnswer(Answer answer);
     static std::vector<Shown> takeShownForTests();
+    // Forgets queued answers and recorded boxes (between tests).
+    static void resetForTests();
 
     // The first button is the default one, the last answers Esc and the close button.
     static Answer ask(QWidget* parent, Icon icon, const std::string& title, const std::string& text,

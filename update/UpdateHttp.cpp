@@ -104,14 +104,15 @@ bool ParseHead(const std::string& head, HttpResult& result) {
 }
 
 // Reads the head and the body of one answer; the stream's errors pass to the caller.
-void ReadAnswer(TransferStream& stream, HttpBodySink& sink, const HttpGetOptions& options, HttpResult& result,
-                bool& headRead) {
+void ReadAnswer(TransferStream& stream, HttpBodySink& sink, const HttpGetOptions& options, const Watchdog& watchdog,
+                HttpResult& result, bool& headRead) {
     char buffer[kBufferBytes];
     std::string received;
     std::size_t headEnd = std::string::npos;
     std::size_t separator = 0;
     while (headEnd == std::string::npos) {
         std::size_t n = stream.receive(buffer, sizeof buffer);
+        watchdog.check();
         if (n == 0)
             throw Error("No answer from the server");
         received.append(buffer, n);
@@ -152,6 +153,7 @@ void ReadAnswer(TransferStream& stream, HttpBodySink& sink, const HttpGetOptions
     while (result.outcome == TransferOutcome::Complete &&
            (!result.announcedSize || result.received < *result.announcedSize)) {
         std::size_t n = stream.receive(buffer, sizeof buffer);
+        watchdog.check(); // the socket's idle callback runs only while it waits
         if (n == 0 && result.announcedSize)
             result.outcome = TransferOutcome::BrokenOff;
         if (n == 0)
@@ -179,7 +181,7 @@ HttpResult HttpGet(const std::string& url, HttpBodySink& sink, const HttpGetOpti
         watchdog.connected();
         std::string request = RequestFor(*parts, options);
         stream->sendAll(request.data(), request.size());
-        ReadAnswer(*stream, sink, options, result, headRead);
+        ReadAnswer(*stream, sink, options, watchdog, result, headRead);
     } catch (const TransferStopped& stopped) {
         result.outcome = stopped.cancelled ? TransferOutcome::Cancelled
                          : headRead        ? TransferOutcome::BrokenOff

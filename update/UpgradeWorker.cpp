@@ -35,13 +35,16 @@ UpgradeWorker::UpgradeWorker(QObject* parent) : QObject(parent) {}
 
 UpgradeWorker::~UpgradeWorker() { cancelAndWait(); }
 
-bool UpgradeWorker::busy() const { return thread_ && !thread_->isFinished(); }
+bool UpgradeWorker::busy() const { return thread_ && !jobDone_; }
 
 bool UpgradeWorker::run(std::function<void()> job) {
     if (busy())
         return false;
+    if (thread_)
+        thread_->wait(); // its job has reported; the thread is only ending
     delete thread_;
     cancel_ = false;
+    jobDone_ = false;
     thread_ = QThread::create(std::move(job));
     thread_->setParent(this);
     thread_->start();
@@ -51,6 +54,7 @@ bool UpgradeWorker::run(std::function<void()> job) {
 bool UpgradeWorker::fetchInformation(const std::string& url) {
     return run([this, url] {
         InformationFetch fetch = FetchInformationFile(url, cancel_);
+        jobDone_ = true;
         emit informationArrived(static_cast<int>(fetch.http.outcome),
                                 QByteArray(fetch.text.bytes.data(), static_cast<qsizetype>(fetch.text.bytes.size())));
     });
@@ -61,6 +65,7 @@ bool UpgradeWorker::download(const DownloadEntry& entry) {
         ThrottledProgress progress(*this);
         HttpResult result = DownloadToTemporaryFile(entry, progress, cancel_);
         emit fileProgress(static_cast<qint64>(result.received));
+        jobDone_ = true;
         emit fileFinished(static_cast<int>(result.outcome), result.status, result.lastModifiedUnix.has_value(),
                           result.lastModifiedUnix.value_or(0));
     });

@@ -40,6 +40,7 @@ private:
 
     QThread* thread_ = nullptr;
     std::atomic<bool> cancel_{false};
+    std::atomic<bool> jobDone_{true}; // set before the job's last signal, so the window thread may start the next
 };
 
 } // namespace qx::update

@@ -69,8 +69,9 @@ protected:
         UpdateServer::Publish(dir.file("www/"), "files/big.bin", Payload(3000000, 2));
         fs::last_write_time(dir.file("www/files/app.dat"), fs::file_time_type::clock::now() - std::chrono::hours(30));
         server = std::make_unique<UpdateServer>(dir.file("www/"));
-        MessageBox::takeShownForTests();
+        MessageBox::resetForTests();
     }
+    ~UpgradeFlow() override { MessageBox::resetForTests(); }
 
     std::string prog(const std::string& name) { return dir.file("prog/" + name); }
     std::string url(const std::string& path) { return server->url(path); }
@@ -93,10 +94,13 @@ protected:
         return std::make_unique<UpgradeController>(nullptr, setup);
     }
 
-    // Offers and agrees twice (the program's box and the component's own question).
-    void OfferAndAgree(UpgradeController& component) {
+    // Offers and agrees twice (the program's box and the component's own question); `later`
+    // answers the boxes that follow.
+    void OfferAndAgree(UpgradeController& component, std::vector<Answer> later = {}) {
         MessageBox::setNextAnswer(Answer::Yes);
         MessageBox::setNextAnswer(Answer::Yes);
+        for (Answer answer : later)
+            MessageBox::setNextAnswer(answer);
         OfferUpdate(nullptr, component);
     }
 
@@ -168,8 +172,7 @@ TEST_F(UpgradeFlow, AMissingFileCanBeSkipped) {
     PublishInformation("#version=3.1\r\n#url1=" + url("/files/missing.dat") + "\r\n#url2=" + url("/files/app.dat") +
                        "\r\n");
     auto component = Component();
-    MessageBox::setNextAnswer(Answer::Yes); // skip the missing file
-    OfferAndAgree(*component);
+    OfferAndAgree(*component, {Answer::Yes}); // skip the missing file
     ASSERT_TRUE(WaitFor([&] { return Complete(*component); }));
     std::vector<MessageBox::Shown> shown = MessageBox::takeShownForTests();
     ASSERT_EQ(shown.size(), 3u);
@@ -194,8 +197,7 @@ TEST_F(UpgradeFlow, AMissingFileRefusedEndsTheUpgrade) {
     PublishInformation("#version=3.1\r\n#url1=" + url("/files/app.dat") + "\r\n#url2=" + url("/files/missing.dat") +
                        "\r\n");
     auto component = Component();
-    MessageBox::setNextAnswer(Answer::No);
-    OfferAndAgree(*component);
+    OfferAndAgree(*component, {Answer::No}); // do not skip
     ASSERT_TRUE(WaitFor([&] { return component->idle(); }));
     EXPECT_EQ(MessageBox::takeShownForTests().size(), 3u);
     EXPECT_TRUE(TemporaryFiles().empty());
@@ -205,7 +207,7 @@ TEST_F(UpgradeFlow, AMissingFileRefusedEndsTheUpgrade) {
 TEST_F(UpgradeFlow, ABrokenTransferLeavesTheRealFileAlone) {
     PublishInformation("#version=3.1\r\n#url1=" + url("/short/files/app.dat") + "\r\n");
     auto component = Component();
-    OfferAndAgree(*component);
+    OfferAndAgree(*component, {Answer::Ok});
     ASSERT_TRUE(WaitFor([&] { return component->idle(); }));
     std::vector<MessageBox::Shown> shown = MessageBox::takeShownForTests();
     ASSERT_EQ(shown.size(), 3u);
