@@ -1,5 +1,6 @@
 #include "BuildConfig.h"
 #include "platform/Environment.h"
+#include "text/Utf8.h"
 
 #include <climits>
 #include <cstdlib>
@@ -9,7 +10,7 @@ namespace qx::platform {
 
 namespace {
 
-// The buffer the program reads a variable into holds 1020 characters with the terminating zero.
+// The buffer the program reads a variable into holds 1020 UTF-16 characters with the terminating zero.
 constexpr std::size_t kEnvironmentBuffer = 1020;
 
 std::string WithTrailingSlash(std::string folder) {
@@ -25,7 +26,7 @@ std::string GetEnvironmentText(const std::string& name) {
     if (!value)
         return {};
     const std::string text(value);
-    return text.size() >= kEnvironmentBuffer ? std::string() : text;
+    return Utf8ToUtf16(text).size() >= kEnvironmentBuffer ? std::string() : text;
 }
 
 std::string ExecutablePath() {

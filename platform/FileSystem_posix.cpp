@@ -41,8 +41,9 @@ std::vector<std::string> NamesIn(const std::string& folder) {
 
 // The entry of `folder` that equals `component` without regard to case; empty when none.
 std::string FindIgnoringCase(const std::string& folder, const std::string& component) {
+    const std::string wanted = UpperCase(component);
     for (const std::string& name : NamesIn(folder))
-        if (SameTextIgnoringCase(name, component))
+        if (UpperCase(name) == wanted)
             return name;
     return {};
 }
@@ -170,8 +171,8 @@ bool DeleteFilePath(const std::string& path) {
 
 bool DeleteTree(const std::string& path) {
     const std::string resolved = WithoutTrailingSeparators(ResolvePath(path));
-    if (resolved.empty())
-        return false;
+    if (resolved.empty() || resolved == std::string(1, kPathSeparator))
+        return false; // never the whole file system
     std::error_code ignored;
     // Write access back first so that read-only contents go too, as the shell's delete removes them.
     for (auto& entry : std::filesystem::recursive_directory_iterator(resolved, ignored))

@@ -11,6 +11,13 @@
 namespace qx::platform {
 namespace {
 
+std::string Repeat(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
+
 struct EnvCase {
     std::string value;
     std::string read;
@@ -23,6 +30,8 @@ TEST(Environment, ValuesReadWithRoomFor1020Characters) {
         {std::string(1019, 'x'), std::string(1019, 'x')},
         {std::string(1020, 'x'), ""},
         {std::string(5000, 'x'), ""},
+        {Repeat("č", 1019), Repeat("č", 1019)}, // counted in characters, not bytes
+        {Repeat("č", 1020), ""},
     };
     for (const EnvCase& c : cases) {
         setenv("QX_TEST_VARIABLE", c.value.c_str(), 1);

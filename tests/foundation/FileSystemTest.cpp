@@ -125,6 +125,7 @@ TEST(FileSystem, DeleteTreeRemovesEverythingSilently) {
     EXPECT_FALSE(PathExists(dir.file("work")));
     EXPECT_TRUE(DeleteTree(dir.file("never-was"))); // nothing stays
     EXPECT_TRUE(IsExistingDirectory(dir.path()));
+    EXPECT_FALSE(DeleteTree(""));
 }
 
 struct PathPartsCase {

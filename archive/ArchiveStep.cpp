@@ -1,0 +1,119 @@
+#include "archive/ArchiveStep.h"
+
+#include "archive/ArchiveName.h"
+#include "archive/ArchivePassword.h"
+#include "archive/FileSelection.h"
+#include "platform/CodePage.h"
+#include "platform/FileSystem.h"
+#include "text/TextHelpers.h"
+
+namespace qx {
+namespace {
+
+constexpr const char* kDamagedArchive = "V arhivski datoteki so napake.\nPonovi arhiviranje.";
+constexpr const char* kCountMismatch = "Število datotek v kodiranih podatkih se ne ujema.\nPonovite prenos!";
+
+} // namespace
+
+void ArchiveStep::wireEvents(const Dispatch& dispatch) {
+    writer_.setEvents({
+        .entryStart =
+            [this](const std::string& name) {
+                ui_.appendLine(platform::UpperCase(name));
+                ui_.processMessages();
+            },
+        .filePercent =
+            [this](int percent) {
+                ui_.setBarValue(ProgressBar::File, percent);
+                ui_.processMessages();
+            },
+        .totalPercent =
+            [this](int percent) {
+                ui_.setBarValue(ProgressBar::Total, percent);
+                ui_.processMessages();
+            },
+        .outputBlock = [this] { ui_.processMessages(); },
+        .complete = [this, dispatch](int entries) { Zipper1ZipComplete(entries, dispatch); },
+    });
+    reader_.setEvents({
+        .entryStart = [this](const std::string&) { ui_.processMessages(); },
+        .filePercent =
+            [this](int percent) {
+                ui_.setBarValue(ProgressBar::File, percent);
+                ui_.processMessages();
+            },
+        .totalPercent =
+            [this](int percent) {
+                ui_.setBarValue(ProgressBar::Total, percent);
+                ui_.processMessages();
+            },
+    });
+}
+
+void ArchiveStep::run(const Dispatch& dispatch) {
+    const TSessionSelection& selection = session_.selection;
+    session_.run.fileCount = CountFolderFiles(selection.workDir);
+
+    for (const char* line : {"", "Stiskanje podatkov", ""}) {
+        ui_.appendLine(line);
+        ui_.processMessages();
+    }
+
+    writer_.setRootFolder(selection.workDir);
+    writer_.setTempFolder(selection.workDir);
+    const std::string archiveName = ArchiveName(selection.userDir);
+    if (!IsDirectory(selection.outputDir))
+        platform::CreateDirectories(selection.outputDir);
+    writer_.setArchivePath(AppendBackslash(selection.outputDir) + archiveName);
+    writer_.clearMasks();
+    writer_.addMask("*.dbf");
+
+    for (const auto bar : {ProgressBar::File, ProgressBar::Total}) {
+        ui_.setBarMaximum(bar, 100);
+        ui_.setBarValue(bar, 0);
+        ui_.setBarVisible(bar, true);
+    }
+    ui_.processMessages();
+
+    if (platform::IsExistingFile(writer_.archivePath()))
+        platform::DeleteFilePath(writer_.archivePath());
+
+    const AnsiText password = platform::ToAnsi(ArchivePassword());
+    writer_.setPassword(password);
+    reader_.setPassword(password);
+
+    wireEvents(dispatch);
+    writer_.pack();
+}
+
+void ArchiveStep::Zipper1ZipComplete(int /*entriesWritten*/, const Dispatch& dispatch) {
+    for (const char* line : {"", "Kontrola zapisa...", ""}) {
+        ui_.appendLine(line);
+        ui_.processMessages();
+    }
+    ui_.setBarValue(ProgressBar::File, 0);
+    ui_.setBarValue(ProgressBar::Total, 0);
+
+    reader_.setArchivePath(writer_.archivePath());
+    reader_.readDirectory();
+
+    bool allPassed = true;
+    for (int index = 0; index < reader_.entryCount() && allPassed; ++index) {
+        if (!reader_.testEntry(index)) {
+            ui_.showMessage(kDamagedArchive);
+            allPassed = false;
+        }
+    }
+    if (reader_.entryCount() != session_.run.fileCount)
+        ui_.showMessage(kCountMismatch);
+    ui_.setBarValue(ProgressBar::File, 0);
+
+    if (allPassed && dispatch)
+        dispatch();
+
+    ui_.setBarVisible(ProgressBar::File, false);
+    ui_.setBarVisible(ProgressBar::Total, false);
+    ui_.setLogVisible(false);
+}
+
+} // namespace qx

@@ -1,0 +1,39 @@
+#pragma once
+// The last stretch of a run: pack the work folder into the password-protected archive,
+// then read it back, test every entry and compare the count before the dispatch.
+#include "app/OperatorInterface.h"
+#include "app/Session.h"
+#include "archive/ZipReader.h"
+#include "archive/ZipWriter.h"
+
+#include <functional>
+
+namespace qx {
+
+class ArchiveStep {
+public:
+    using Dispatch = std::function<void()>;
+
+    // Lives as long as the main window; writer and reader keep their state between runs.
+    ArchiveStep(Session& session, OperatorInterface& ui) : session_(session), ui_(ui) {}
+
+    // Counts and packs the work folder; the check (and, when every entry passed, `dispatch`)
+    // runs inside the pack. Errors of the writer, the reader and the dispatch pass through.
+    void run(const Dispatch& dispatch);
+
+    // The writer's completion handler: read-back test, count comparison, dispatch, hiding the bars.
+    void Zipper1ZipComplete(int entriesWritten, const Dispatch& dispatch);
+
+    zip::ZipWriter& writer() { return writer_; }
+    zip::ZipReader& reader() { return reader_; }
+
+private:
+    void wireEvents(const Dispatch& dispatch);
+
+    Session& session_;
+    OperatorInterface& ui_;
+    zip::ZipWriter writer_;
+    zip::ZipReader reader_;
+};
+
+} // namespace qx

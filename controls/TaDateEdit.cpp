@@ -1,0 +1,245 @@
+#include "controls/TaDateEdit.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QMessageBox>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <QTimer>
+
+namespace qx {
+namespace {
+
+// The inner margin QLineEdit keeps on each side of its text.
+constexpr int kLineEditTextMargin = 2;
+// From this length on, a typed character first cuts off what follows the caret.
+constexpr int kFullLength = 10;
+
+std::function<void()>& BeepHook() {
+    static std::function<void()> hook;
+    return hook;
+}
+
+TaDateEdit::ErrorReporter& ErrorReporterHook() {
+    static TaDateEdit::ErrorReporter hook;
+    return hook;
+}
+
+std::string Utf8(const QString& text) {
+    return text.toStdString();
+}
+
+} // namespace
+
+TaDateEdit::TaDateEdit(QWidget* parent) : QLineEdit(parent), state_(Utf8(systemShortDateFormat())) {
+    connect(this, &QLineEdit::textChanged, this, [this] { recolour(); });
+    showCommittedDate();
+    updateWidth();
+}
+
+DayCount TaDateEdit::date() const {
+    return state_.dateFor(Utf8(text()));
+}
+
+void TaDateEdit::setDate(DayCount date) {
+    state_.commit(date);
+    showCommittedDate();
+}
+
+bool TaDateEdit::isValidDate() const {
+    return state_.parse(Utf8(text())).has_value();
+}
+
+void TaDateEdit::clear() {
+    showCommittedDate();
+}
+
+QString TaDateEdit::dateFormat() const {
+    return QString::fromStdString(state_.dateFormat());
+}
+
+void TaDateEdit::setDateFormat(const QString& format) {
+    if (!state_.setDateFormat(Utf8(format)))
+        return;
+    showCommittedDate();
+    updateWidth();
+}
+
+void TaDateEdit::setUseOSDateFormat(bool on) {
+    if (!state_.setUseOSDateFormat(on, Utf8(systemShortDateFormat())))
+        return;
+    showCommittedDate();
+    updateWidth();
+}
+
+void TaDateEdit::setZeroDateIsValid(bool on) {
+    state_.setZeroDateIsValid(on);
+    recolour();
+}
+
+void TaDateEdit::setColorTextOK(const QColor& colour) {
+    colorOK_ = colour;
+    recolour();
+}
+
+void TaDateEdit::setColorTextErr(const QColor& colour) {
+    colorInvalid_ = colour;
+    recolour();
+}
+
+void TaDateEdit::setOnCheckDate(CheckDateHandler handler) {
+    if (handler)
+        state_.setCheckDate([this, handler = std::move(handler)](DayCount date) { return handler(*this, date); });
+    else
+        state_.setCheckDate({});
+    recolour();
+}
+
+void TaDateEdit::setErrorReporter(ErrorReporter reporter) {
+    ErrorReporterHook() = std::move(reporter);
+}
+
+void TaDateEdit::setBeep(std::function<void()> beep) {
+    BeepHook() = std::move(beep);
+}
+
+QString TaDateEdit::systemShortDateFormat() {
+    return QLocale::system().dateFormat(QLocale::ShortFormat);
+}
+
+void TaDateEdit::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        showCommittedDate();
+        selectAll();
+        event->accept();
+        return;
+    }
+    const QString typed = event->text();
+    // Control keys, editing keys and shortcuts keep their ordinary meaning.
+    if (typed.isEmpty() || typed.at(0).unicode() < 32 || typed.at(0).unicode() == 127) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    const QChar key = typed.at(0);
+    if (key == u'*') {
+        try {
+            setDate(Today());
+        } catch (const Error& error) {
+            report(this, error);
+        }
+        selectAll();
+    } else if (key == u'/') {
+        QLineEdit::clear();
+        selectAll();
+    } else if (key == u'+' || key == u'-') {
+        const DateEditState::Step step = state_.step(key == u'+' ? 1 : -1, Utf8(text()));
+        if (step.beep) {
+            beep();
+            return;
+        }
+        if (step.date)
+            setDate(*step.date);
+        selectAll();
+    } else if ((key >= u'0' && key <= u'9') || key == QChar::fromLatin1(state_.separator())) {
+        if (!hasSelectedText() && text().size() >= kFullLength)
+            cutOffAfterCaret();
+        QLineEdit::keyPressEvent(event);
+    } else {
+        beep();
+    }
+}
+
+void TaDateEdit::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    // Another window taking over (a message box, a menu) is no leaving of the field.
+    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
+        return;
+    if (const auto parsed = state_.parse(Utf8(text()))) {
+        state_.commitParsed(*parsed);
+        showCommittedDate();
+        return;
+    }
+    if (onInvalidDate_) {
+        onInvalidDate_(*this);
+        return;
+    }
+    // Taken back once the focus change has finished, so a pressed button loses its click too.
+    QTimer::singleShot(0, this, [this] { refuseInvalidExit(); });
+}
+
+void TaDateEdit::changeEvent(QEvent* event) {
+    QLineEdit::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        updateWidth();
+}
+
+void TaDateEdit::showCommittedDate() {
+    setText(QString::fromStdString(state_.displayText(isActiveControl())));
+    recolour();
+}
+
+void TaDateEdit::recolour() {
+    setTextColour(isValidDate() ? colorOK_ : colorInvalid_);
+}
+
+void TaDateEdit::setTextColour(const QColor& colour) {
+    QPalette colours = palette();
+    colours.setColor(QPalette::Active, QPalette::Text, colour);
+    colours.setColor(QPalette::Inactive, QPalette::Text, colour);
+    setPalette(colours);
+}
+
+void TaDateEdit::updateWidth() {
+    const QFontMetrics metrics(font());
+    const QMargins text = textMargins();
+    const QMargins contents = contentsMargins();
+    const int inner = metrics.horizontalAdvance(QString::fromStdString(state_.blankMask()) + u'0') +
+                      2 * kLineEditTextMargin + text.left() + text.right() + contents.left() + contents.right();
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const QSize outer = style()->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(inner, height()), this);
+    setFixedWidth(outer.width());
+}
+
+bool TaDateEdit::isActiveControl() const {
+    const QWidget* form = window();
+    return form != nullptr && form->focusWidget() == this;
+}
+
+void TaDateEdit::cutOffAfterCaret() {
+    const int caret = cursorPosition();
+    if (caret >= text().size())
+        return;
+    setSelection(caret, text().size() - caret);
+    del();
+}
+
+void TaDateEdit::refuseInvalidExit() {
+    if (!isVisible() || !isEnabled() || isValidDate())
+        return;
+    setFocus(Qt::OtherFocusReason);
+    setTextColour(colorOK_);
+    report(this, Error("Invalid Date: \"" + Utf8(text()) + "\""));
+}
+
+void TaDateEdit::beep() {
+    if (BeepHook())
+        BeepHook()();
+    else
+        QApplication::beep();
+}
+
+void TaDateEdit::report(QWidget* field, const Error& error) {
+    if (ErrorReporterHook()) {
+        ErrorReporterHook()(field, error);
+        return;
+    }
+    QMessageBox::critical(field->window(), QApplication::applicationDisplayName(),
+                          QString::fromStdString(error.what()));
+}
+
+} // namespace qx
