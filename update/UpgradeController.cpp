@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QTimer>
 #include <QWidget>
 
 // The replacement program's resource lives in the static library; name it so the linker keeps it.
@@ -33,6 +34,9 @@ std::string UpgraderBytes() {
     QByteArray bytes = resource.readAll();
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
+
+// How long start-up waits beyond the information file's own time limit.
+constexpr int kCheckGraceMs = 2000;
 
 std::string BrowserUrl(const std::string& url) {
     return url.find("://") == std::string::npos ? "http://" + url : url;
@@ -103,6 +107,13 @@ bool UpgradeController::checkForUpdate() {
         setIdle();
         return false;
     }
+    // A name lookup cannot be interrupted; start-up stops waiting for it all the same.
+    QTimer::singleShot(kInformationTimeoutMs + kCheckGraceMs, this, [this] {
+        if (state_ == State::Checking) {
+            worker_->requestCancel();
+            setIdle();
+        }
+    });
     waitUntilIdle();
     return checkResult_;
 }

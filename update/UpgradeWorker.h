@@ -23,7 +23,8 @@ public:
     // Each starts one transfer; false when one is still running.
     bool fetchInformation(const std::string& url);
     bool download(const DownloadEntry& entry);
-    // Asks the running transfer to stop and waits until its thread has ended.
+    // Asks the running transfer to stop; cancelAndWait also waits until its thread has ended.
+    void requestCancel() { cancel_ = true; }
     void cancelAndWait();
 
 signals:
