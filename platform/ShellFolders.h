@@ -5,7 +5,18 @@
 
 namespace qx::platform {
 
-enum class ShellFolder { Desktop, MyDocuments, MyPictures, AppData, ProgramFiles, Windows, System, Help, Media, Cursors };
+enum class ShellFolder {
+    Desktop,
+    MyDocuments,
+    MyPictures,
+    AppData,
+    ProgramFiles,
+    Windows,
+    System,
+    Help,
+    Media,
+    Cursors
+};
 
 // The folder without a trailing separator; empty when it cannot be determined.
 std::string ShellFolderPath(ShellFolder folder);

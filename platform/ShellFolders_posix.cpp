@@ -14,7 +14,9 @@ std::string EnvOrEmpty(const char* name) {
     return value ? value : "";
 }
 
-std::string Home() { return EnvOrEmpty("HOME"); }
+std::string Home() {
+    return EnvOrEmpty("HOME");
+}
 
 // A folder from ~/.config/user-dirs.dirs (XDG_DESKTOP_DIR="$HOME/Desktop"), else $HOME/<fallback>.
 std::string XdgUserDir(const std::string& key, const std::string& fallback) {

@@ -26,10 +26,18 @@ std::string WithPlatformSeparators(std::string path) {
 }
 
 std::vector<std::pair<std::string, std::string>> Macros(const TargetFolders& f) {
-    return {{"%current%", f.current},         {"%desktop%", f.desktop},   {"%mydocuments%", f.myDocuments},
-            {"%mypictures%", f.myPictures},   {"%appdata%", f.appData},   {"%programfiles%", f.programFiles},
-            {"%windows%", f.windows},         {"%system%", f.system},     {"%temp%", f.temp},
-            {"%help%", f.help},               {"%media%", f.media},       {"%cursors%", f.cursors}};
+    return {{"%current%", f.current},
+            {"%desktop%", f.desktop},
+            {"%mydocuments%", f.myDocuments},
+            {"%mypictures%", f.myPictures},
+            {"%appdata%", f.appData},
+            {"%programfiles%", f.programFiles},
+            {"%windows%", f.windows},
+            {"%system%", f.system},
+            {"%temp%", f.temp},
+            {"%help%", f.help},
+            {"%media%", f.media},
+            {"%cursors%", f.cursors}};
 }
 
 bool StartsWithIgnoringCase(const std::string& text, std::size_t at, const std::string& lowerWord) {
@@ -48,8 +56,7 @@ bool StartsWithIgnoringCase(const std::string& text, std::size_t at, const std::
 // Replaces the macros without regard to case; `startsWithFolder` tells whether the result
 // begins with a macro's folder (and so is a full path already).
 // nullopt when a macro's folder is unknown on this machine.
-std::optional<std::string> ExpandMacros(const std::string& path, const TargetFolders& folders,
-                                        bool& startsWithFolder) {
+std::optional<std::string> ExpandMacros(const std::string& path, const TargetFolders& folders, bool& startsWithFolder) {
     startsWithFolder = false;
     std::string out;
     for (std::size_t at = 0; at < path.size();) {

@@ -1,8 +1,8 @@
 #include "update/HttpUrl.h"
 
 #include <array>
-#include <cstdio>
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 namespace qx::update {

@@ -17,7 +17,9 @@ std::string AsciiLower(const std::string& text) {
 }
 
 // Where a value may end at the latest: the last two bytes of the text are never part of one.
-std::size_t ValueLimit(const std::string& text) { return text.size() >= 2 ? text.size() - 2 : 0; }
+std::size_t ValueLimit(const std::string& text) {
+    return text.size() >= 2 ? text.size() - 2 : 0;
+}
 
 std::string ValueFrom(const std::string& text, std::size_t start) {
     std::size_t limit = ValueLimit(text);

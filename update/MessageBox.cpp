@@ -1,10 +1,10 @@
 #include "update/MessageBox.h"
 
 #include <QAbstractButton>
-#include <utility>
 #include <QMessageBox>
 #include <QPushButton>
 #include <map>
+#include <utility>
 
 namespace qx::widgets {
 
@@ -18,9 +18,13 @@ std::vector<MessageBox::Shown>& MessageBox::shown() {
     return boxes;
 }
 
-void MessageBox::setNextAnswer(Answer answer) { queued().push_back(answer); }
+void MessageBox::setNextAnswer(Answer answer) {
+    queued().push_back(answer);
+}
 
-std::vector<MessageBox::Shown> MessageBox::takeShownForTests() { return std::exchange(shown(), {}); }
+std::vector<MessageBox::Shown> MessageBox::takeShownForTests() {
+    return std::exchange(shown(), {});
+}
 
 void MessageBox::resetForTests() {
     queued().clear();
@@ -62,8 +66,7 @@ MessageBox::Answer MessageBox::ask(QWidget* parent, Icon icon, const std::string
 
 MessageBox::Answer MessageBox::askYesNo(QWidget* parent, Icon icon, const std::string& title, const std::string& text,
                                         bool stayOnTop) {
-    return ask(parent, icon, title, text,
-               {{Answer::Yes, {}}, {Answer::No, {}}}, stayOnTop);
+    return ask(parent, icon, title, text, {{Answer::Yes, {}}, {Answer::No, {}}}, stayOnTop);
 }
 
 void MessageBox::error(QWidget* parent, const std::string& title, const std::string& text) {

@@ -3,10 +3,10 @@
 #include "app/Error.h"
 
 #include <exception>
-#include <utility>
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
+#include <utility>
 
 namespace qx::update {
 

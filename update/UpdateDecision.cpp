@@ -4,8 +4,7 @@
 
 namespace qx::update {
 
-UpdateOffer DecideUpdate(const AnsiText& informationText, const std::string& ownVersion,
-                         const TargetFolders& folders) {
+UpdateOffer DecideUpdate(const AnsiText& informationText, const std::string& ownVersion, const TargetFolders& folders) {
     UpdateOffer offer;
     InformationFile file = ReadInformationFile(informationText);
     if (file.queue.empty() || !IsNewerVersion(file.version, ownVersion))

@@ -19,7 +19,6 @@ struct UpdateOffer {
 // Available when #version is newer than `ownVersion` and the queue holds at least one entry.
 // A queue with an entry we refuse (a target climbing with "..") offers nothing at all: a
 // partial upgrade would leave the program inconsistent.
-UpdateOffer DecideUpdate(const AnsiText& informationText, const std::string& ownVersion,
-                         const TargetFolders& folders);
+UpdateOffer DecideUpdate(const AnsiText& informationText, const std::string& ownVersion, const TargetFolders& folders);
 
 } // namespace qx::update

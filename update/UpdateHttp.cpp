@@ -1,10 +1,10 @@
 #include "update/UpdateHttp.h"
 
 #include "BuildConfig.h"
-#include "platform/Environment.h"
-#include "update/TransferStream.h"
 #include "app/Error.h"
+#include "platform/Environment.h"
 #include "update/HttpUrl.h"
+#include "update/TransferStream.h"
 #include "update/VersionNumber.h"
 
 #include <algorithm>
@@ -72,8 +72,9 @@ std::string RequestFor(const HttpUrl& url, const HttpGetOptions& options) {
     return request + "Connection: close\r\n\r\n";
 }
 
-// Fills status, announced size and Last-Modified from the head; false when it is no HTTP head.
-bool ParseHead(const std::string& head, HttpResult& result) {
+} // namespace
+
+bool ParseHttpHead(const std::string& head, HttpResult& result) {
     std::size_t lineEnd = head.find('\n');
     std::string statusLine = head.substr(0, lineEnd);
     if (statusLine.rfind("HTTP/", 0) != 0)
@@ -103,6 +104,8 @@ bool ParseHead(const std::string& head, HttpResult& result) {
     return true;
 }
 
+namespace {
+
 // Reads the head and the body of one answer; the stream's errors pass to the caller.
 void ReadAnswer(TransferStream& stream, HttpBodySink& sink, const HttpGetOptions& options, const Watchdog& watchdog,
                 HttpResult& result, bool& headRead) {
@@ -126,7 +129,7 @@ void ReadAnswer(TransferStream& stream, HttpBodySink& sink, const HttpGetOptions
         if (headEnd == std::string::npos && received.size() > kMaxHeadBytes)
             throw Error("The answer's head is too long");
     }
-    if (!ParseHead(received.substr(0, headEnd), result))
+    if (!ParseHttpHead(received.substr(0, headEnd), result))
         throw Error("No HTTP answer");
     headRead = true;
     if (result.status != 200 && result.status != 206) {
@@ -175,9 +178,9 @@ HttpResult HttpGet(const std::string& url, HttpBodySink& sink, const HttpGetOpti
     Watchdog watchdog(options, cancel);
     bool headRead = false;
     try {
-        std::unique_ptr<TransferStream> stream =
-            OpenTransferStream(parts->host, static_cast<std::uint16_t>(parts->port), parts->https,
-                               [&watchdog] { watchdog.check(); }, std::chrono::milliseconds(options.idleTimeoutMs));
+        std::unique_ptr<TransferStream> stream = OpenTransferStream(
+            parts->host, static_cast<std::uint16_t>(parts->port), parts->https, [&watchdog] { watchdog.check(); },
+            std::chrono::milliseconds(options.idleTimeoutMs));
         watchdog.connected();
         std::string request = RequestFor(*parts, options);
         stream->sendAll(request.data(), request.size());
@@ -203,6 +206,8 @@ std::string UpdateServerRoot() {
     return root;
 }
 
-std::string InformationFileUrl() { return UpdateServerRoot() + "/prenos/qfd/qx.inf"; }
+std::string InformationFileUrl() {
+    return UpdateServerRoot() + "/prenos/qfd/qx.inf";
+}
 
 } // namespace qx::update

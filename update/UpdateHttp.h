@@ -21,8 +21,8 @@ enum class TransferOutcome {
 
 struct HttpGetOptions {
     int connectTimeoutMs = 10000;
-    int idleTimeoutMs = 30000;     // longest wait for the next bytes
-    int wholeTimeoutMs = 0;        // 0: none; otherwise the whole transfer must end in time
+    int idleTimeoutMs = 30000;      // longest wait for the next bytes
+    int wholeTimeoutMs = 0;         // 0: none; otherwise the whole transfer must end in time
     std::uint64_t maxBodyBytes = 0; // 0: no limit
     bool bypassCaches = false;
 };
@@ -44,6 +44,10 @@ struct HttpResult {
     std::optional<std::int64_t> lastModifiedUnix;
     std::string error; // what went wrong, in English, for diagnostics
 };
+
+// Fills status, announced size and Last-Modified from an answer's head (without the blank
+// line that ends it); false when it is no HTTP head.
+bool ParseHttpHead(const std::string& head, HttpResult& result);
 
 HttpResult HttpGet(const std::string& url, HttpBodySink& sink, const HttpGetOptions& options,
                    const std::atomic<bool>& cancel);

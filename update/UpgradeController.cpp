@@ -18,7 +18,9 @@
 #include <QWidget>
 
 // The replacement program's resource lives in the static library; name it so the linker keeps it.
-static void InitUpgraderResource() { Q_INIT_RESOURCE(qxupgrader); }
+static void InitUpgraderResource() {
+    Q_INIT_RESOURCE(qxupgrader);
+}
 
 namespace qx::update {
 
@@ -143,12 +145,11 @@ void UpgradeController::onInformation(int outcome, const QByteArray& text) {
         setIdle();
         return;
     }
-    MessageBox::Answer answer = MessageBox::ask(
-        mainWindow_, MessageBox::Icon::Question, texts::kWizardCaption,
-        texts::UpgradeQuestion(setup_.programTitle, offer_.message),
-        {{MessageBox::Answer::Yes, QString::fromUtf8(texts::kYesButton)},
-         {MessageBox::Answer::No, QString::fromUtf8(texts::kLaterButton)}},
-        true);
+    MessageBox::Answer answer = MessageBox::ask(mainWindow_, MessageBox::Icon::Question, texts::kWizardCaption,
+                                                texts::UpgradeQuestion(setup_.programTitle, offer_.message),
+                                                {{MessageBox::Answer::Yes, QString::fromUtf8(texts::kYesButton)},
+                                                 {MessageBox::Answer::No, QString::fromUtf8(texts::kLaterButton)}},
+                                                true);
     if (answer != MessageBox::Answer::Yes) {
         setIdle();
         return;

@@ -90,11 +90,12 @@ std::vector<std::string> InstallDownloadedFiles(const std::string& queueFile, co
         if (!target.empty() && seen.insert(target).second && Install(target))
             installed.push_back(target);
     }
-    for (const platform::DirEntry& found : platform::ListDirectory(programFolder, std::string("*") + kTemporarySuffix)) {
+    for (const platform::DirEntry& found :
+         platform::ListDirectory(programFolder, std::string("*") + kTemporarySuffix)) {
         if (found.attributes & platform::kAttrDirectory || !EndsWith(found.name, kTemporarySuffix))
             continue;
-        std::string target =
-            WithSeparator(programFolder) + found.name.substr(0, found.name.size() - std::string(kTemporarySuffix).size());
+        std::string target = WithSeparator(programFolder) +
+                             found.name.substr(0, found.name.size() - std::string(kTemporarySuffix).size());
         if (seen.insert(target).second && Install(target))
             installed.push_back(target);
     }

@@ -49,13 +49,17 @@ std::string CompleteNote(const std::string& programTitle) {
     return "Nadgradnja datoteke " + programTitle + " je končana.\n\nPritisni na gumb OK za ponovni zagon programa.";
 }
 
-std::string MissingFileCaption(int status) { return "Napaka #" + std::to_string(status); }
+std::string MissingFileCaption(int status) {
+    return "Napaka #" + std::to_string(status);
+}
 
 std::string MissingFileQuestion(const std::string& url) {
     return "Datoteka " + url +
            " ne obstaja ali je nedostopna.\n\nŽelite preskočiti to datoteko in nadaljevati z nadgradnjo?";
 }
 
-std::string FileNotWritable(const std::string& path) { return "Datoteke " + path + " ni mogoče zapisati."; }
+std::string FileNotWritable(const std::string& path) {
+    return "Datoteke " + path + " ni mogoče zapisati.";
+}
 
 } // namespace qx::update::texts

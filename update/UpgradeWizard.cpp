@@ -115,8 +115,8 @@ void UpgradeWizard::fileProgress(std::uint64_t received) {
     double rate = static_cast<double>(received) / seconds;
     rate_->setText(QString::fromStdString(texts::TransferRateText(rate)));
     if (announcedSize_ && rate > 0.0 && *announcedSize_ >= received)
-        remaining_->setText(QString::fromStdString(
-            texts::RemainingTimeText(static_cast<std::int64_t>(static_cast<double>(*announcedSize_ - received) / rate))));
+        remaining_->setText(QString::fromStdString(texts::RemainingTimeText(
+            static_cast<std::int64_t>(static_cast<double>(*announcedSize_ - received) / rate))));
 }
 
 void UpgradeWizard::showComplete(const std::string& programTitle) {
@@ -138,6 +138,8 @@ void UpgradeWizard::closeEvent(QCloseEvent* event) {
     emit stopRequested();
 }
 
-void UpgradeWizard::reject() { emit stopRequested(); }
+void UpgradeWizard::reject() {
+    emit stopRequested();
+}
 
 } // namespace qx::update

@@ -33,9 +33,13 @@ private:
 
 UpgradeWorker::UpgradeWorker(QObject* parent) : QObject(parent) {}
 
-UpgradeWorker::~UpgradeWorker() { cancelAndWait(); }
+UpgradeWorker::~UpgradeWorker() {
+    cancelAndWait();
+}
 
-bool UpgradeWorker::busy() const { return thread_ && !jobDone_; }
+bool UpgradeWorker::busy() const {
+    return thread_ && !jobDone_;
+}
 
 bool UpgradeWorker::run(std::function<void()> job) {
     if (busy())

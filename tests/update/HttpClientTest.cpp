@@ -149,8 +149,8 @@ TEST(HttpUrl, PartsAndDates) {
     EXPECT_EQ(url->path, "/prenos/qfd/qx.inf?x=1");
     EXPECT_EQ(ParseHttpUrl("http://h")->path, "/");
     EXPECT_EQ(ParseHttpUrl("http://h")->port, 80);
-    for (const char* bad : {"ftp://h/x", "http://", "http://h:0/", "http://h:99999/", "http://h:x/", "h/x",
-                            "http://h/a b"})
+    for (const char* bad :
+         {"ftp://h/x", "http://", "http://h:0/", "http://h:99999/", "http://h:x/", "h/x", "http://h/a b"})
         EXPECT_FALSE(ParseHttpUrl(bad)) << bad;
 
     EXPECT_EQ(ParseHttpDate("Sun, 06 Nov 1994 08:49:37 GMT"), 784111777);

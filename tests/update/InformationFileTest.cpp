@@ -79,9 +79,12 @@ TEST(InformationFile, AThousandUrlKeysAreAllQueued) {
 
 TEST(InformationFile, MethodIsTheFirstCharacter) {
     const std::vector<std::pair<std::string, UpgradeMethod>> cases = {
-        {"#method=1\r\n", UpgradeMethod::ExternalSetup}, {"#method=2\r\n", UpgradeMethod::Redirect},
-        {"#method=2x\r\n", UpgradeMethod::Redirect},     {"#method=0\r\n", UpgradeMethod::SelfUpgrade},
-        {"#method=3\r\n", UpgradeMethod::SelfUpgrade},   {"#method=\r\n", UpgradeMethod::SelfUpgrade},
+        {"#method=1\r\n", UpgradeMethod::ExternalSetup},
+        {"#method=2\r\n", UpgradeMethod::Redirect},
+        {"#method=2x\r\n", UpgradeMethod::Redirect},
+        {"#method=0\r\n", UpgradeMethod::SelfUpgrade},
+        {"#method=3\r\n", UpgradeMethod::SelfUpgrade},
+        {"#method=\r\n", UpgradeMethod::SelfUpgrade},
         {"", UpgradeMethod::SelfUpgrade},
     };
     for (const auto& [text, expected] : cases)
@@ -99,10 +102,10 @@ TEST(InformationFile, ReadConvertsFromTheAnsiCodePage) {
 
 TEST(VersionNumber, ComparesFourIntegerPartsThenTheTexts) {
     const std::vector<std::pair<const char*, bool>> offeredAgainst3_0_23 = {
-        {"3.0.24", true},     {"3.1", true},     {"3.0.23.0", false}, {"3.0.23", false},
-        {"3.0.9", false},     {"3.0.23b", true}, {"3.0.23.1", true},  {"4", true},
-        {"2.99.99", false},   {"", false},       {"3.0.023", false},  {"3.0.x", true},
-        {"3.0.1x", false},    {"99999999999", true}, {"3.0.22.9", false}, {"3.0.23.0.1", true},
+        {"3.0.24", true},   {"3.1", true},         {"3.0.23.0", false}, {"3.0.23", false},
+        {"3.0.9", false},   {"3.0.23b", true},     {"3.0.23.1", true},  {"4", true},
+        {"2.99.99", false}, {"", false},           {"3.0.023", false},  {"3.0.x", true},
+        {"3.0.1x", false},  {"99999999999", true}, {"3.0.22.9", false}, {"3.0.23.0.1", true},
     };
     for (const auto& [offered, newer] : offeredAgainst3_0_23)
         EXPECT_EQ(IsNewerVersion(offered, kOwnVersion), newer) << offered;

@@ -32,7 +32,9 @@ using widgets::MessageBox;
 using Answer = MessageBox::Answer;
 namespace fs = std::filesystem;
 
-QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
+QString Q(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 template <typename T> T* Child(QWidget* parent, const char* name) {
     T* child = parent->findChild<T*>(name);
@@ -152,7 +154,8 @@ TEST_F(UpgradeFlow, AWholeUpgradeRestartsTheProgram) {
     EXPECT_FALSE(Child<QPushButton>(wizard, "stopButton")->isEnabled());
     EXPECT_TRUE(Child<QPushButton>(wizard, "nextButton")->isEnabled());
     EXPECT_EQ(ReadWholeFile(dir.file("appdata/qx/app.dat.uTMP")), Payload(20000, 1));
-    struct stat downloaded {}, original {};
+    struct stat downloaded {
+    }, original{};
     stat(dir.file("appdata/qx/app.dat.uTMP").c_str(), &downloaded);
     stat(dir.file("www/files/app.dat").c_str(), &original);
     EXPECT_EQ(downloaded.st_mtime, original.st_mtime);
@@ -212,8 +215,9 @@ TEST_F(UpgradeFlow, ABrokenTransferLeavesTheRealFileAlone) {
     std::vector<MessageBox::Shown> shown = MessageBox::takeShownForTests();
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_EQ(shown[2].title, "Čarovnik za nadgradnjo");
-    EXPECT_EQ(shown[2].text,
-              "Povezava s strežnikom je prekinjena.\n\nVzpostavite povezavo in poskusite\nponoviti nadgradnjo kasneje.");
+    EXPECT_EQ(
+        shown[2].text,
+        "Povezava s strežnikom je prekinjena.\n\nVzpostavite povezavo in poskusite\nponoviti nadgradnjo kasneje.");
     EXPECT_TRUE(TemporaryFiles().empty());
     EXPECT_EQ(ReadWholeFile(prog("app.dat")), "old data");
     EXPECT_FALSE(applicationEnded);
