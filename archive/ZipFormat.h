@@ -64,8 +64,7 @@ inline int Percent(std::uint64_t done, std::uint64_t whole) {
     if (whole == 0)
         return 0;
     const long double exact = static_cast<long double>(done) * 100.0L / static_cast<long double>(whole);
-    const auto rounded = static_cast<std::uint64_t>(exact + 0.5L);
-    return rounded > 100 ? 100 : static_cast<int>(rounded);
+    return exact >= 100.0L ? 100 : static_cast<int>(exact + 0.5L);
 }
 
 } // namespace qx::zip

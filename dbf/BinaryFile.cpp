@@ -7,11 +7,17 @@ bool BinaryFile::open(const std::string& path, Mode mode) {
     close();
     std::ios::openmode flags = std::ios::binary;
     switch (mode) {
-    case Mode::Read: flags |= std::ios::in; break;
-    case Mode::Create: flags |= std::ios::in | std::ios::out | std::ios::trunc; break;
-    case Mode::Update: flags |= std::ios::in | std::ios::out; break;
+    case Mode::Read:
+        flags |= std::ios::in;
+        break;
+    case Mode::Create:
+        flags |= std::ios::in | std::ios::out | std::ios::trunc;
+        break;
+    case Mode::Update:
+        flags |= std::ios::in | std::ios::out;
+        break;
     }
-    stream_.open(path, flags);
+    stream_.open(FileSystemPath(path), flags);
     path_ = path;
     return stream_.is_open();
 }

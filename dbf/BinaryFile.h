@@ -2,10 +2,16 @@
 // A file opened for reading (shared: the owner of a source table may keep writing it),
 // created new, or opened for update. Reads at an offset report how many bytes came.
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
 namespace dbf {
+
+// A file system path from the UTF-8 text the host gives (wide on Windows, bytes elsewhere).
+inline std::filesystem::path FileSystemPath(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 class BinaryFile {
 public:

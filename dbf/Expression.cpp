@@ -7,7 +7,7 @@
 namespace dbf {
 namespace {
 
-enum class ValueType { Logical, Text, Date, Number };
+enum class ValueType { Logical, Text, Date };
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -165,18 +165,21 @@ private:
         node.offset = f.offset;
         node.length = f.length;
         switch (f.type) {
-        case 'L': return {add(node), ValueType::Logical};
-        case 'D': return {add(node), ValueType::Date};
-        case 'C': return {add(node), ValueType::Text};
-        default: throw Failure{"field " + name + " is of a type the query cannot use"};
+        case 'L':
+            return {add(node), ValueType::Logical};
+        case 'D':
+            return {add(node), ValueType::Date};
+        case 'C':
+            return {add(node), ValueType::Text};
+        default:
+            throw Failure{"field " + name + " is of a type the query cannot use"};
         }
     }
 
     std::string identifier() {
         skipBlanks();
         const std::size_t start = pos_;
-        while (pos_ < text_.size() &&
-               (std::isalnum(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '_'))
+        while (pos_ < text_.size() && (std::isalnum(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '_'))
             ++pos_;
         if (pos_ == start)
             throw Failure{"name expected at " + std::to_string(start)};
@@ -252,9 +255,12 @@ Expression Expression::Compile(const std::string& ansiText, const TableHeader& h
 bool Expression::logical(int index, const char* record) const {
     const Node& node = nodes_[index];
     switch (node.kind) {
-    case Kind::Or: return logical(node.left, record) || logical(node.right, record);
-    case Kind::And: return logical(node.left, record) && logical(node.right, record);
-    case Kind::Equal: return BeginsWith(text(node.left, record), text(node.right, record));
+    case Kind::Or:
+        return logical(node.left, record) || logical(node.right, record);
+    case Kind::And:
+        return logical(node.left, record) && logical(node.right, record);
+    case Kind::Equal:
+        return BeginsWith(text(node.left, record), text(node.right, record));
     case Kind::NotLess: {
         const std::string_view a = text(node.left, record), b = text(node.right, record);
         return BeginsWith(a, b) || CompareText(a, b) > 0;
@@ -267,17 +273,22 @@ bool Expression::logical(int index, const char* record) const {
         const char c = record[node.offset];
         return c == 'T' || c == 't' || c == 'Y' || c == 'y';
     }
-    default: return false;
+    default:
+        return false;
     }
 }
 
 std::string_view Expression::text(int index, const char* record) const {
     const Node& node = nodes_[index];
     switch (node.kind) {
-    case Kind::FieldText: return std::string_view(record + node.offset, node.length);
-    case Kind::Literal: return literals_[node.offset];
-    case Kind::Left: return text(node.left, record).substr(0, node.length);
-    default: return {};
+    case Kind::FieldText:
+        return std::string_view(record + node.offset, node.length);
+    case Kind::Literal:
+        return literals_[node.offset];
+    case Kind::Left:
+        return text(node.left, record).substr(0, node.length);
+    default:
+        return {};
     }
 }
 

@@ -29,11 +29,12 @@ std::int64_t ReadLe64(const char* p) {
 
 std::string Currency(std::int64_t tenThousandths) {
     const bool negative = tenThousandths < 0;
-    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(tenThousandths)
-                                             : static_cast<std::uint64_t>(tenThousandths);
+    const std::uint64_t magnitude =
+        negative ? 0 - static_cast<std::uint64_t>(tenThousandths) : static_cast<std::uint64_t>(tenThousandths);
     char text[32];
     std::snprintf(text, sizeof text, "%s%llu.%04llu", negative ? "-" : "",
-                  static_cast<unsigned long long>(magnitude / 10000), static_cast<unsigned long long>(magnitude % 10000));
+                  static_cast<unsigned long long>(magnitude / 10000),
+                  static_cast<unsigned long long>(magnitude % 10000));
     return text;
 }
 
@@ -58,8 +59,8 @@ std::string DateTime(const char* p) {
 
 } // namespace
 
-std::string FieldText(const TableHeader& header, const FieldDescriptor& field, const char* record,
-                      MemoReader& memo, const Host& host) {
+std::string FieldText(const TableHeader& header, const FieldDescriptor& field, const char* record, MemoReader& memo,
+                      const Host& host) {
     if (NullFlag(header, record, field.nullBit))
         return {};
     const char* bytes = record + field.offset;

@@ -10,7 +10,7 @@
 namespace dbf {
 
 // Without trailing blanks; empty for a null value. `memo` may be closed when the table has no memo fields.
-std::string FieldText(const TableHeader& header, const FieldDescriptor& field, const char* record,
-                      MemoReader& memo, const Host& host);
+std::string FieldText(const TableHeader& header, const FieldDescriptor& field, const char* record, MemoReader& memo,
+                      const Host& host);
 
 } // namespace dbf

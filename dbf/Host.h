@@ -19,7 +19,7 @@ public:
     virtual ~Host() = default;
     virtual std::string oemToAnsi(std::string_view oem) const = 0;
     virtual std::string ansiToOem(std::string_view ansi) const = 0;
-    // The 8-bit ANSI path as the file API wants it.
+    // The file system's path (UTF-8) for an 8-bit ANSI path.
     virtual std::string filePath(const std::string& ansiPath) const = 0;
     virtual CivilDay today() const = 0;
 };

@@ -22,8 +22,8 @@ TableError MemoError(const std::string& path, const std::string& detail) {
 std::string MemoPathFor(const std::string& tablePath, MemoKind kind) {
     const std::size_t dot = tablePath.find_last_of('.');
     const std::size_t sep = tablePath.find_last_of("/\\");
-    std::string stem = (dot != std::string::npos && (sep == std::string::npos || dot > sep)) ? tablePath.substr(0, dot)
-                                                                                            : tablePath;
+    std::string stem =
+        (dot != std::string::npos && (sep == std::string::npos || dot > sep)) ? tablePath.substr(0, dot) : tablePath;
     const bool lower = dot != std::string::npos && dot + 1 < tablePath.size() &&
                        std::islower(static_cast<unsigned char>(tablePath[dot + 1]));
     std::string ext = kind == MemoKind::Dbt ? ".DBT" : ".FPT";

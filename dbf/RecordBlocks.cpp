@@ -6,7 +6,8 @@ namespace dbf {
 
 RecordBlocks::RecordBlocks(BinaryFile& file, const TableHeader& header, std::uint32_t recordCount)
     : file_(file), dataStart_(header.headerLength), recordLength_(header.recordLength), recordCount_(recordCount),
-      perBlock_(static_cast<std::uint32_t>(std::max<std::size_t>(1, kBlockBytes / header.recordLength))) {}
+      perBlock_(static_cast<std::uint32_t>(
+          std::max<std::size_t>(1, std::min<std::size_t>(kBlockBytes / header.recordLength, recordCount)))) {}
 
 const char* RecordBlocks::record(std::uint32_t index) {
     if (index < first_ || index >= first_ + loaded_) {

@@ -15,6 +15,7 @@ public:
 
     RecordBlocks(BinaryFile& file, const TableHeader& header, std::uint32_t recordCount);
 
+    // Blocks hold up to kBlockBytes, and never more records than the table has.
     // The record at `index` (< recordCount), or nullptr when the file ends before it
     // (the table was cut short after it was opened).
     const char* record(std::uint32_t index);

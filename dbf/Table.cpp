@@ -1,7 +1,6 @@
 #include "dbf/Table.h"
 #include "dbf/Bytes.h"
 #include "dbf/FieldText.h"
-#include "dbf/RecordBlocks.h"
 #include "dbf/TableError.h"
 
 #include <algorithm>
@@ -27,7 +26,7 @@ void Table::open(const std::string& ansiPath) {
     ansiPath_ = ansiPath;
     const std::string path = host_.filePath(ansiPath);
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
+    if (!std::filesystem::is_regular_file(FileSystemPath(path), error))
         throw MissingFileError(ansiPath);
     if (!file_.open(path, BinaryFile::Mode::Read))
         throw OpenTableError(ansiPath, "the file cannot be read");
@@ -44,6 +43,7 @@ void Table::open(const std::string& ansiPath) {
         // A header may promise records that are not (yet) in the file: read the complete ones.
         const std::uint64_t complete = (size - header_.headerLength) / header_.recordLength;
         recordCount_ = static_cast<std::uint32_t>(std::min<std::uint64_t>(header_.promisedRecords, complete));
+        blocks_.emplace(file_, header_, recordCount_);
     } catch (const TableError& damaged) {
         file_.close();
         throw OpenTableError(ansiPath, damaged.detail());
@@ -52,7 +52,7 @@ void Table::open(const std::string& ansiPath) {
         try {
             memo_.open(host_.filePath(MemoPathFor(ansiPath, header_.memoKind())), header_.memoKind());
         } catch (...) {
-            file_.close();
+            close();
             throw;
         }
     }
@@ -61,6 +61,7 @@ void Table::open(const std::string& ansiPath) {
 void Table::close() {
     file_.close();
     memo_.close();
+    blocks_.reset();
     query_.reset();
     progress_ = nullptr;
     current_.reset();
@@ -101,9 +102,8 @@ bool Table::visible(const char* record) const {
 void Table::seekVisible(std::uint32_t from) {
     current_.reset();
     record_.clear();
-    RecordBlocks blocks(file_, header_, recordCount_);
     for (std::uint32_t index = from; index < recordCount_; ++index) {
-        const char* record = blocks.record(index);
+        const char* record = blocks_->record(index);
         if (record == nullptr)
             return;
         if (visible(record)) {
@@ -189,6 +189,7 @@ void Table::post() {
     tail.push_back(kEndOfFile);
     file_.writeAt(at, tail.data(), tail.size());
     ++recordCount_;
+    blocks_.emplace(file_, header_, recordCount_);
     const CivilDay today = host_.today();
     header_.bytes = HeaderForCopy(header_, recordCount_, today.year, today.month, today.day);
     file_.writeAt(0, header_.bytes.data(), 8);

@@ -6,6 +6,7 @@
 #include "dbf/Expression.h"
 #include "dbf/Host.h"
 #include "dbf/MemoFile.h"
+#include "dbf/RecordBlocks.h"
 #include "dbf/TableHeader.h"
 
 #include <cstdint>
@@ -66,6 +67,7 @@ private:
     BinaryFile file_;
     TableHeader header_;
     std::uint32_t recordCount_ = 0;
+    std::optional<RecordBlocks> blocks_; // the scan buffer, kept between navigations
     MemoReader memo_;
     std::optional<Expression> query_;
     ProgressHook progress_;

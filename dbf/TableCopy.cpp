@@ -18,8 +18,6 @@ public:
     void advance(int percent) {
         while (hook_ && reported_ < percent)
             hook_(++reported_);
-        if (hook_ && reported_ < 0)
-            hook_(reported_ = 0);
     }
 
 private:
@@ -56,11 +54,10 @@ std::uint32_t Table::copyTo(const std::string& ansiPath) {
     const std::size_t length = header_.recordLength;
     std::vector<char> pending;
     pending.reserve(RecordBlocks::kBlockBytes + length);
-    RecordBlocks blocks(file_, header_, recordCount_);
     ProgressSteps progress(progress_);
     std::uint32_t written = 0;
     for (std::uint32_t index = 0; index < recordCount_; ++index) {
-        const char* record = blocks.record(index);
+        const char* record = blocks_->record(index);
         if (record == nullptr)
             break;
         if (visible(record)) {

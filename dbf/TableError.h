@@ -26,6 +26,8 @@ inline TableError OpenTableError(const std::string& path, std::string detail) {
 inline TableError InvalidQueryError(const std::string& expression, std::string detail = {}) {
     return TableError("Invalid Query Expression\r\r" + expression, std::move(detail));
 }
-inline TableError ClosedTableError() { return TableError("Cannot perform this operation on a closed table"); }
+inline TableError ClosedTableError() {
+    return TableError("Cannot perform this operation on a closed table");
+}
 
 } // namespace dbf

@@ -15,7 +15,12 @@ constexpr std::uint8_t kTableFlagStructuralIndex = 0x01;
 
 bool IsSupportedVersion(std::uint8_t version) {
     switch (version) {
-    case 0x03: case 0x83: case 0xF5: case 0x30: case 0x31: case 0x32:
+    case 0x03:
+    case 0x83:
+    case 0xF5:
+    case 0x30:
+    case 0x31:
+    case 0x32:
         return true;
     default:
         return false;
@@ -25,16 +30,28 @@ bool IsSupportedVersion(std::uint8_t version) {
 // Fixed widths the engine relies on when it reads a value; anything else is a damaged descriptor.
 bool WidthFitsType(char type, std::uint8_t length) {
     switch (type) {
-    case 'D': return length == 8;
-    case 'L': return length == 1;
-    case 'I': return length == 4;
-    case 'B': case 'Y': case 'T': return length == 8;
-    case 'M': case 'G': case 'P': return length == 4 || length == 10;
-    default: return length > 0;
+    case 'D':
+        return length == 8;
+    case 'L':
+        return length == 1;
+    case 'I':
+        return length == 4;
+    case 'B':
+    case 'Y':
+    case 'T':
+        return length == 8;
+    case 'M':
+    case 'G':
+    case 'P':
+        return length == 4 || length == 10;
+    default:
+        return length > 0;
     }
 }
 
-bool IsVariableLength(char type) { return type == 'V' || type == 'Q'; }
+bool IsVariableLength(char type) {
+    return type == 'V' || type == 'Q';
+}
 
 } // namespace
 

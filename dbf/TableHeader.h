@@ -11,8 +11,8 @@ namespace dbf {
 enum class MemoKind { None, Dbt, Fpt };
 
 struct FieldDescriptor {
-    std::string name; // as stored (upper case in practice)
-    char type{};      // C N F D L M I B Y T G P V Q W or '0' (_NullFlags)
+    std::string name;       // as stored (upper case in practice)
+    char type{};            // C N F D L M I B Y T G P V Q W or '0' (_NullFlags)
     std::uint32_t offset{}; // from the start of the record, the deleted flag being byte 0
     std::uint8_t length{};
     std::uint8_t decimals{};

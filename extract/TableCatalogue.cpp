@@ -22,11 +22,9 @@ private:
     TableObject& table_;
 };
 
-std::string WithExtension(const std::string& fileName, const std::string& extension) {
-    return fileName.substr(0, fileName.find_last_of('.')) + extension;
+bool FileThere(const std::string& path) {
+    return platform::IsExistingFile(platform::ResolvePath(path));
 }
-
-bool FileThere(const std::string& path) { return platform::IsExistingFile(platform::ResolvePath(path)); }
 
 std::string SourcePath(const std::string& userFolder, const std::string& dataRoot, const std::string& name) {
     return FileThere(userFolder + name) ? userFolder + name : dataRoot + name;
@@ -35,8 +33,7 @@ std::string SourcePath(const std::string& userFolder, const std::string& dataRoo
 // Every opening piece but RACN's has a blank on each side of ">="; no closing piece has blanks.
 CatalogueTable Dated(const std::string& userFolder, const std::string& dataRoot, const std::string& name,
                      const std::string& dateField, bool blanksAroundOperator) {
-    return {SourcePath(userFolder, dataRoot, name),
-            "dtos(" + dateField + ")" + (blanksAroundOperator ? " >= " : ">="),
+    return {SourcePath(userFolder, dataRoot, name), "dtos(" + dateField + ")" + (blanksAroundOperator ? " >= " : ">="),
             ".and.dtos(" + dateField + ")<="};
 }
 
@@ -77,17 +74,13 @@ void TableCatalogue::logLine(const std::string& line) {
     ui_.processMessages();
 }
 
-// A table with memo fields is unusable without its memo file, so the memo file travels with it.
+// Only the table file: the archive packs "*.dbf" alone, and a memo file beside the copy would
+// only make the work folder's count disagree with the archive's.
 void TableCatalogue::wholeFileCopy(const std::string& source) {
     const std::string name = platform::FileNameOf(source);
     const std::string target = session_.selection.workDir + platform::LowerCase(name);
     logLine(platform::UpperCase(name));
     platform::CopyFileReplacing(platform::ResolvePath(source), target);
-    for (const char* memoExtension : {".FPT", ".DBT"}) {
-        const std::string memo = platform::ResolvePath(WithExtension(source, memoExtension));
-        if (platform::IsExistingFile(memo))
-            platform::CopyFileReplacing(memo, platform::LowerCase(WithExtension(target, memoExtension)));
-    }
 }
 
 void TableCatalogue::filteredCopy(const CatalogueTable& table) {

@@ -8,7 +8,9 @@ namespace qx {
 
 TableObject::TableObject() : table_(EngineHost::instance()) {}
 
-TableObject::~TableObject() { table_.close(); }
+TableObject::~TableObject() {
+    table_.close();
+}
 
 template <typename Action> auto TableObject::guarded(Action&& action) -> decltype(action()) {
     try {
@@ -36,7 +38,9 @@ void TableObject::goTop() {
     guarded([&] { table_.goTop(); });
 }
 
-bool TableObject::eof() const { return table_.eof(); }
+bool TableObject::eof() const {
+    return table_.eof();
+}
 
 AnsiText TableObject::fieldText(const std::string& name) {
     return guarded([&] { return AnsiText(table_.fieldText(name)); });
@@ -67,8 +71,12 @@ void TableObject::setProgressHook(std::function<void(int)> hook) {
     guarded([&] { table_.setProgressHook(std::move(hook)); });
 }
 
-void TableObject::close() { table_.close(); }
+void TableObject::close() {
+    table_.close();
+}
 
-bool TableObject::isOpen() const { return table_.isOpen(); }
+bool TableObject::isOpen() const {
+    return table_.isOpen();
+}
 
 } // namespace qx

@@ -26,7 +26,8 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Measure {
-    double seconds = 0;
+    double seconds = 0;    // wall clock
+    double cpuSeconds = 0; // user + system of the child and what it waited for; steadier on a shared machine
     long peakKb = 0;
     int status = 0;
 };
@@ -41,7 +42,9 @@ Measure InChild(const std::function<int()>& work) {
     rusage usage{};
     wait4(pid, &status, 0, &usage);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    return {seconds, usage.ru_maxrss, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+    const double cpu =
+        usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return {seconds, cpu, usage.ru_maxrss, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
 }
 
 Measure Command(const std::string& line) {
@@ -122,17 +125,17 @@ int main(int argc, char** argv) {
 
     const std::string ours = (root / "OURS.ZIP").string();
     const std::string infoZip = (root / "infozip.zip").string();
-    const auto pack = [&](const std::string& folder) {
+    const auto pack = [&](const std::string& folder, const std::string& archive) {
         return InChild([&] {
             qx::zip::ZipWriter writer;
             writer.setRootFolder(folder);
             writer.addMask("*.dbf");
             writer.setPassword(qx::platform::ToAnsi(password));
-            writer.setArchivePath(ours);
-            return writer.pack() == 15 ? 0 : 1;
+            writer.setArchivePath(archive);
+            return writer.pack() > 0 ? 0 : 1;
         });
     };
-    const Measure ourPack = pack(work);
+    const Measure ourPack = pack(work, ours);
     const Measure zipPack = Command("zip -q -6 -j -P " + Quote(password) + " " + Quote(infoZip) + fileList);
     const Measure gzip = Command("cat" + fileList + " | gzip -6 > /dev/null");
     const Measure ourCheck = InChild([&] {
@@ -150,11 +153,11 @@ int main(int argc, char** argv) {
     // Memory must not follow the input: pack one small table alone for comparison.
     fs::create_directories(root / "SMALL");
     WriteTable((root / "SMALL" / "popa.dbf").string(), 2000000, 99);
-    const Measure smallPack = pack((root / "SMALL").string() + "/");
+    const Measure smallPack = pack((root / "SMALL").string() + "/", (root / "SMALL.ZIP").string());
 
     auto row = [&](const char* name, const Measure& m) {
-        std::printf("%-22s %8.2f s %9.1f MB/s  peak %7.1f MB%s\n", name, m.seconds, total / 1e6 / m.seconds,
-                    m.peakKb / 1024.0, m.status == 0 ? "" : "  (FAILED)");
+        std::printf("%-14s wall %7.2f s  cpu %7.2f s  %7.1f MB/s cpu  peak %6.1f MB%s\n", name, m.seconds, m.cpuSeconds,
+                    total / 1e6 / m.cpuSeconds, m.peakKb / 1024.0, m.status == 0 ? "" : "  (FAILED)");
     };
     row("qx pack", ourPack);
     row("zip -6 -P", zipPack);
@@ -162,9 +165,13 @@ int main(int argc, char** argv) {
     row("qx check", ourCheck);
     row("unzip -t -P", unzipTest);
     std::printf("archive sizes: qx %.1f MB, zip %.1f MB\n", fs::file_size(ours) / 1e6, fs::file_size(infoZip) / 1e6);
-    std::printf("pack  vs zip -6 -P : %.2fx (target >= 1.0)\n", zipPack.seconds / ourPack.seconds);
-    std::printf("pack  vs gzip -6   : %.2fx (target >= 0.85)\n", gzip.seconds / ourPack.seconds);
-    std::printf("check vs unzip -t  : %.2fx (target >= 1.0)\n", unzipTest.seconds / ourCheck.seconds);
+    auto ratio = [](const char* name, const Measure& peer, const Measure& ours, const char* target) {
+        std::printf("%-20s cpu %.2fx  wall %.2fx  (target %s)\n", name, peer.cpuSeconds / ours.cpuSeconds,
+                    peer.seconds / ours.seconds, target);
+    };
+    ratio("pack  vs zip -6 -P", zipPack, ourPack, ">= 1.0");
+    ratio("pack  vs gzip -6", gzip, ourPack, ">= 0.85");
+    ratio("check vs unzip -t", unzipTest, ourCheck, ">= 1.0");
     std::printf("peak memory: pack %.1f MB for %.0f MB, %.1f MB for 2 MB (ratio %.2f)\n", ourPack.peakKb / 1024.0,
                 total / 1e6, smallPack.peakKb / 1024.0, static_cast<double>(ourPack.peakKb) / smallPack.peakKb);
     fs::remove_all(root);

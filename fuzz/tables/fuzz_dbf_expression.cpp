@@ -12,8 +12,14 @@ dbf::TableHeader SampleHeader() {
     dbf::TableHeader header;
     header.version = 0x30;
     std::uint32_t offset = 1;
-    for (auto [name, type, length] : {std::tuple{"NAME", 'C', 10}, {"DAY", 'D', 8}, {"FLAG", 'L', 1},
-                                      {"AMOUNT", 'N', 8}, {"NOTE", 'M', 4}}) {
+    struct Spec {
+        const char* name;
+        char type;
+        int length;
+    };
+    for (const Spec& spec : {Spec{"NAME", 'C', 10}, Spec{"DAY", 'D', 8}, Spec{"FLAG", 'L', 1}, Spec{"AMOUNT", 'N', 8},
+                             Spec{"NOTE", 'M', 4}}) {
+        const auto& [name, type, length] = spec;
         dbf::FieldDescriptor field;
         field.name = name;
         field.type = type;

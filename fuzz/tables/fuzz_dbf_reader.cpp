@@ -13,7 +13,8 @@
 namespace {
 
 void WriteFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
 
 } // namespace
@@ -25,10 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     data += 2;
     size -= 2;
     tableSize = std::min(tableSize, size);
-    const std::string stem = "/tmp/fuzz_dbf_reader_" + std::to_string(getpid());
+    // Memory-backed files where the system has them: the run writes several files per input.
+    static const std::string folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm/" : "/tmp/";
+    const std::string stem = folder + "fuzz_dbf_reader_" + std::to_string(getpid());
     WriteFile(stem + ".dbf", data, tableSize);
     WriteFile(stem + ".fpt", data + tableSize, size - tableSize);
-    std::rename((stem + ".fpt").c_str(), (stem + ".FPT").c_str());
     WriteFile(stem + ".dbt", data + tableSize, size - tableSize);
     dbf::PlainHost host;
     dbf::Table table(host);

@@ -172,7 +172,9 @@ TEST_F(ReaderTest, DataDescriptorEntryUsesTheTimeForItsCheckByte) {
     ASSERT_EQ(reader.entryCount(), 1);
     ASSERT_TRUE(reader.entry(0).flags & 0x0008);
     EXPECT_EQ(testAll(archive, password), std::vector<Outcome>{Outcome::Passed});
-    EXPECT_EQ(testAll(archive, "wrong"), std::vector<Outcome>{Outcome::Failed});
+    // zip's random header bytes leave a 1 in 256 chance that a wrong password meets the check byte;
+    // the data then decodes to nothing sensible.
+    EXPECT_NE(testAll(archive, "wrong"), std::vector<Outcome>{Outcome::Passed});
 }
 
 // A stored CRC of 0 is not compared: with the check byte taken from the time, the entry passes.

@@ -1,6 +1,8 @@
 #include "ArchiveTestSupport.h"
 #include "app/Error.h"
 #include "archive/ArchivePassword.h"
+#include "archive/EntryWriter.h"
+#include "archive/ZipFormat.h"
 #include "archive/ZipWriter.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
@@ -332,6 +334,56 @@ TEST_F(WriterTest, GoldenArchive) {
     for (int n = 0; n < 20; ++n)
         expected += static_cast<char>(n * 37 + 11);
     EXPECT_EQ(dump[0].at("hdr_random") + dump[1].at("hdr_random"), Hex(expected));
+}
+
+} // namespace
+} // namespace qx
+
+namespace qx {
+namespace {
+
+TEST(PercentTest, RoundsToNearestCapsAndGuardsTheDivisor) {
+    const std::vector<std::tuple<std::uint64_t, std::uint64_t, int>> cases = {
+        {0, 0, 0},
+        {7, 0, 0},
+        {0, 10, 0},
+        {1, 3, 33},
+        {2, 3, 67},
+        {1, 200, 1},
+        {1, 201, 0},
+        {199, 200, 100},
+        {5, 4, 100},
+        {65535, 200000, 33},
+        {1, 2, 50},
+        {3, 200, 2},
+        {1ull << 40, 1ull << 41, 50},
+        {~0ull, ~0ull, 100},
+        {~0ull, 1, 100},
+    };
+    for (const auto& [done, whole, expected] : cases)
+        EXPECT_EQ(zip::Percent(done, whole), expected) << done << " of " << whole;
+}
+
+// The stored time is the last write in local time, not UTC.
+TEST(DosTimeTest, UsesLocalTime) {
+    setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
+    tzset();
+    const std::vector<std::tuple<std::int64_t, std::uint16_t, std::uint16_t>> cases = {
+        // 14.11.2023 22:13:20 UTC is 23:13:20 in winter time.
+        {1700000000, (23 << 11) | (13 << 5) | 10, ((2023 - 1980) << 9) | (11 << 5) | 14},
+        // 1.7.2024 12:00:01 UTC is 14:00:00 in summer time (two-second steps).
+        {1719835201, (14 << 11) | (0 << 5) | 0, ((2024 - 1980) << 9) | (7 << 5) | 1},
+        // Before 1980 MS-DOS form has no place: the earliest day it holds.
+        {0, 0, (1 << 5) | 1},
+    };
+    for (const auto& [unix, time, date] : cases) {
+        zip::EntryFields entry;
+        zip::SetDosTime(unix, entry);
+        EXPECT_EQ(entry.dosTime, time) << unix;
+        EXPECT_EQ(entry.dosDate, date) << unix;
+    }
+    setenv("TZ", "UTC", 1);
+    tzset();
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 // The table catalogue through the real platform layer: source resolution, whole and
 // filtered copies with their log lines, the company record and the bank-account texts.
 // Tables are written by python3-dbf and the copies read back by it.
-#include "extract/TableCatalogue.h"
 #include "app/Error.h"
+#include "extract/TableCatalogue.h"
 #include "tests/support/RecordingOperator.h"
 #include "tests/support/TempDir.h"
 #include "tests/tables/TablesTestSupport.h"
@@ -20,16 +20,17 @@ protected:
         std::filesystem::create_directories(user());
         std::filesystem::create_directories(work());
         session.selection.dataRoot = root.path();
-        session.selection.userDir = "FIRMA.001";
+        session.selection.userDir = "ŠOLA.001";
         session.selection.workDir = work();
         session.settings.Datumod = DayCountOf({2020, 1, 1});
         session.settings.DS = "SI99999999";
         session.run.endDateKey = "20201231";
     }
-    std::string user() const { return root.file("FIRMA.001/"); }
+    // A user folder with a non-ASCII name: every path crosses the engine's ANSI edge and back.
+    std::string user() const { return root.file("ŠOLA.001/"); }
     std::string work() const { return root.file("TEMP/"); }
     void touch(const std::string& path) { WriteWholeFile(path, "x"); }
-    TableSources sources() const { return ResolveTableSources(root.path(), "FIRMA.001"); }
+    TableSources sources() const { return ResolveTableSources(root.path(), "ŠOLA.001"); }
 
     TempDir root;
     Session session;
@@ -70,14 +71,14 @@ TEST_F(CatalogueTest, DateFiltersAreExactToTheBlank) {
         EXPECT_EQ(table->filter("20200101", "20201231"), expected);
 }
 
-TEST_F(CatalogueTest, WholeFileCopyCarriesTheFileAndItsMemoAsTheyStand) {
+TEST_F(CatalogueTest, WholeFileCopyCarriesTheTableFileAsItStands) {
     Fixtures({"kerno", user(), "POPA.DBF"});
     TableCatalogue catalogue(session, ui, sources());
     catalogue.wholeFileCopy(sources().popa);
     catalogue.wholeFileCopy(sources().vstr); // missing: a log line, no copy, no error
     EXPECT_EQ(ui.log, (std::vector<std::string>{"POPA.DBF", "VSTR.DBF"}));
-    EXPECT_EQ(ReadWholeFile(work() + "popa.dbf"), ReadWholeFile(user() + "POPA.DBF"));
-    EXPECT_EQ(ReadWholeFile(work() + "popa.fpt"), ReadWholeFile(user() + "POPA.FPT"));
+    EXPECT_EQ(ReadWholeFile(work() + "popa.dbf"), ReadWholeFile(user() + "POPA.DBF")); // its deleted record too
+    EXPECT_FALSE(std::filesystem::exists(work() + "popa.fpt"));
     EXPECT_FALSE(std::filesystem::exists(work() + "vstr.dbf"));
 }
 
@@ -105,7 +106,8 @@ TEST_F(CatalogueTest, FilteredCopyOfAMissingTableEndsWithTheEngineText) {
         catalogue.filteredCopy(found.stro);
         ADD_FAILURE() << "copied";
     } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()), "Table, file or directory does not exist.\rFile: " + root.file("STRO.DBF"));
+        EXPECT_EQ(std::string(error.what()),
+                  "Table, file or directory does not exist.\rFile: " + root.file("STRO.DBF"));
     }
 }
 
@@ -135,9 +137,11 @@ struct BankCase {
 
 TEST_F(CatalogueTest, BankAccountTextsGetTheZir0Record) {
     const std::vector<BankCase> cases{
-        {{}, "SI56 0201 0001" + std::string(31, ' ') + "NLB d.d.",
+        {{},
+         "SI56 0201 0001" + std::string(31, ' ') + "NLB d.d.",
          "SI56 1910 0000" + std::string(52, ' ') + "Delavska hranilnica"},
-        {{"--long-account"}, "SI56 0201 0001 2345 678 DOLGI RAČUN ŽIRO ČŠŽ 1234567NLB d.d.",
+        {{"--long-account"},
+         "SI56 0201 0001 2345 678 DOLGI RAČUN ŽIRO ČŠŽ 1234567NLB d.d.",
          "SI56 1910 0000" + std::string(52, ' ') + "Delavska hranilnica"},
         {{"--no-company"}, "", ""},
     };
@@ -156,13 +160,23 @@ TEST_F(CatalogueTest, BankAccountTextsGetTheZir0Record) {
                    ctrl + "\", \"PTXTINDX\": \"" + index + "\", \"PTXTTEXT\": \"" + text + "\", \"PTXTTEX1\": \"" +
                    text1 + "\"}";
         };
-        EXPECT_EQ(dump.substr(dump.find("\"rows\"")),
-                  "\"rows\": [" + row("PERS", "999", "ZIR1", "1.0", "žiro 1", "") + ", " +
-                      row("STRA", "001", "ABC", "5.0", "stran čšž", "") + ", " +
-                      row("PERS", "999", "ZIR0", "0.0", c.text, c.text1) + "]}\n")
+        EXPECT_EQ(dump.substr(dump.find("\"rows\"")), "\"rows\": [" + row("PERS", "999", "ZIR1", "1.0", "žiro 1", "") +
+                                                          ", " + row("STRA", "001", "ABC", "5.0", "stran čšž", "") +
+                                                          ", " + row("PERS", "999", "ZIR0", "0.0", c.text, c.text1) +
+                                                          "]}\n")
             << c.text;
         EXPECT_NE(dump.find("\"count\": 3,"), std::string::npos) << dump;
     }
+}
+
+TEST_F(CatalogueTest, BankAccountTextsComeFromTheFolderOfKnzr) {
+    // KNZR.DBF only in the data root: PERS.DBF and PTXT.DBF are read there, not from the user folder.
+    Fixtures({"kerno", root.path(), "PERS.DBF", "PTXT.DBF", "KNZR.DBF"});
+    Fixtures({"kerno", user(), "PERS.DBF", "PTXT.DBF", "--no-company"});
+    TableCatalogue catalogue(session, ui, sources());
+    catalogue.bankAccountTextCopy();
+    const std::string dump = Fixtures({"dump", work() + "ptxt.dbf"});
+    EXPECT_NE(dump.find("SI56 0201 0001" + std::string(31, ' ') + "NLB d.d."), std::string::npos) << dump;
 }
 
 } // namespace

@@ -75,14 +75,28 @@ TEST_P(CopyTest, AppendedRecordIsReadBack) {
 
     const std::string dump = Fixtures({"dump", copy});
     EXPECT_NE(dump.find("\"count\": 2"), std::string::npos) << dump;
-    EXPECT_NE(dump.find("{\"RACNSTEV\": \"novi\", \"RACNDATU\": \"\", \"RACNPART\": \"Čebelar Šušteršič Žan in še ve\", "
-                        "\"RACNZNES\": \"-42.0\", \"RACNOPIS\": \"\"}"),
-              std::string::npos)
+    EXPECT_NE(
+        dump.find("{\"RACNSTEV\": \"novi\", \"RACNDATU\": \"\", \"RACNPART\": \"Čebelar Šušteršič Žan in še ve\", "
+                  "\"RACNZNES\": \"-42.0\", \"RACNOPIS\": \"\"}"),
+        std::string::npos)
         << dump;
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, CopyTest, ::testing::Values("db3", "fp", "vfp"),
                          [](const auto& info) { return std::string(info.param); });
+
+TEST(CopyHeaderTest, CopyDoesNotClaimTheStructuralIndexItLacks) {
+    TempDir dir;
+    IconvHost host;
+    Fixtures({"types", dir.file("t.dbf"), "vfp"});
+    std::string bytes = ReadWholeFile(dir.file("t.dbf"));
+    bytes[28] = static_cast<char>(bytes[28] | 0x01); // "has a .CDX": the index is not copied
+    WriteWholeFile(dir.file("t.dbf"), bytes);
+    dbf::Table table(host);
+    table.open(dir.file("t.dbf"));
+    table.copyTo(dir.file("c.dbf"));
+    EXPECT_EQ(ReadWholeFile(dir.file("c.dbf"))[28] & 0x01, 0);
+}
 
 TEST(AppendTest, RefusesWrongTypesAndSetsWithoutAnAppend) {
     TempDir dir;

@@ -25,8 +25,12 @@ struct DamageCase {
     std::uint32_t copied = 0;
 };
 
-std::uint16_t HeaderLength(const std::string& t) { return dbf::ReadLe16(t.data() + 8); }
-std::uint16_t RecordLength(const std::string& t) { return dbf::ReadLe16(t.data() + 10); }
+std::uint16_t HeaderLength(const std::string& t) {
+    return dbf::ReadLe16(t.data() + 8);
+}
+std::uint16_t RecordLength(const std::string& t) {
+    return dbf::ReadLe16(t.data() + 10);
+}
 void SetLe16(std::string& t, std::size_t at, std::uint16_t v) {
     t[at] = static_cast<char>(v & 0xFF);
     t[at + 1] = static_cast<char>(v >> 8);
@@ -62,8 +66,7 @@ TEST_F(DamagedTableTest, GivesAClearErrorOrReadsTheCompleteRecords) {
         {"no descriptor terminator", [](std::string& t) { t[32 + 5 * 32] = 'X'; }, "has a width"},
         {"no fields", [](std::string& t) { t[32] = 0x0D; }, "table without fields"},
         {"descriptors run past the header",
-         [](std::string& t) { SetLe16(t, 8, static_cast<std::uint16_t>(32 + 2 * 32 + 16)); },
-         "runs past the header"},
+         [](std::string& t) { SetLe16(t, 8, static_cast<std::uint16_t>(32 + 2 * 32 + 16)); }, "runs past the header"},
         {"more records promised than present", [](std::string& t) { dbf::WriteLe32(t.data() + 4, 1000); }, "", 7, 6},
         {"count beyond any file", [](std::string& t) { dbf::WriteLe32(t.data() + 4, 0xFFFFFFFF); }, "", 7, 6},
         {"last record cut in half", [](std::string& t) { t.resize(t.size() - 1 - RecordLength(t) / 2); }, "", 6, 5},

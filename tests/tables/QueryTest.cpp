@@ -46,7 +46,7 @@ TEST_F(QueryTest, KeepsTheRecordsForWhichTheExpressionIsTrue) {
         {"dtos(racndatu) >= \"20200101\".AND.dtos(racndatu)<=\"20201231\"", {"first", "middle", "last"}},
         {"DTOS(RACNDATU) >= \"20200102\" .and. dtos(racndatu) <= \"20201230\"", {"middle"}},
         {"dtos(racndatu)>=\"20210101\".and.dtos(racndatu)<=\"20191231\"", {}},
-        {"RACNSTEV=\"fi\"", {"first"}},       // exact off: the field begins with the literal
+        {"RACNSTEV=\"fi\"", {"first"}},         // exact off: the field begins with the literal
         {"RACNSTEV=\"first     \"", {"first"}}, // trailing blanks of the field count
         {"RACNSTEV=\"firstx\"", {}},
         {"RACNSTEV=\"\"", all},
@@ -54,7 +54,7 @@ TEST_F(QueryTest, KeepsTheRecordsForWhichTheExpressionIsTrue) {
         {"LEFT(RACNSTEV,3)=\"mid\".or.LEFT(RACNSTEV,1)=\"l\"", {"middle", "last"}},
         {"(RACNSTEV=\"after\").OR.(RACNSTEV=\"before\")", {"before", "after"}},
         {"(RACNSTEV=\"a\".or.RACNSTEV=\"b\").and.RACNSTEV>=\"b\"", {"before", "blank"}},
-        {"RACNSTEV<=\"b\"", {"before", "after", "blank"}}, // a text that begins with "b" counts as equal
+        {"RACNSTEV<=\"b\"", {"before", "after", "blank"}},          // a text that begins with "b" counts as equal
         {"RACNPART=\"" + Cp1250("Kupec čšž 3") + "\"", {"middle"}}, // the literal reaches the OEM bytes
         {"  ", all},
     };

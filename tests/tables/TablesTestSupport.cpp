@@ -60,8 +60,12 @@ std::string Convert(const std::string& text, const char* from, const char* to) {
     return out;
 }
 
-std::string IconvHost::oemToAnsi(std::string_view oem) const { return Convert(std::string(oem), "CP852", "CP1250"); }
+std::string IconvHost::oemToAnsi(std::string_view oem) const {
+    return Convert(std::string(oem), "CP852", "CP1250");
+}
 
-std::string IconvHost::ansiToOem(std::string_view ansi) const { return Convert(std::string(ansi), "CP1250", "CP852"); }
+std::string IconvHost::ansiToOem(std::string_view ansi) const {
+    return Convert(std::string(ansi), "CP1250", "CP852");
+}
 
 } // namespace qx::test

@@ -19,7 +19,9 @@ CommandResult RunFixtures(const std::vector<std::string>& arguments);
 std::string Fixtures(const std::vector<std::string>& arguments);
 
 std::string Convert(const std::string& text, const char* from, const char* to);
-inline std::string Cp1250(const std::string& utf8) { return Convert(utf8, "UTF-8", "CP1250"); }
+inline std::string Cp1250(const std::string& utf8) {
+    return Convert(utf8, "UTF-8", "CP1250");
+}
 
 class IconvHost : public dbf::Host {
 public:

@@ -110,6 +110,7 @@ def write_kerno(folder, names, long_account, no_company):
         if name not in ('PERS.DBF', 'PTXT.DBF') and not os.path.exists(path(name)):
             table = new_table(path(name), 'NAZIV C(20); OPIS M')
             add(table, {'naziv': name, 'opis': 'memo of ' + name})
+            add(table, {'naziv': 'izbrisan čšž', 'opis': 'deleted'}, True)
             table.close()
 
 

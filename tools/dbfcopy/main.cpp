@@ -9,9 +9,10 @@
 
 int main(int argc, char** argv) {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: dbfcopy <source.dbf> <destination.dbf> <expression>\n"
-                             "  e.g. dbfcopy RACN.DBF racn.dbf 'dtos(racndatu)>=\"20150101\".and.dtos(racndatu)<=\"20151231\"'\n"
-                             "  an empty expression copies every record that is not deleted\n");
+        std::fprintf(
+            stderr, "usage: dbfcopy <source.dbf> <destination.dbf> <expression>\n"
+                    "  e.g. dbfcopy RACN.DBF racn.dbf 'dtos(racndatu)>=\"20150101\".and.dtos(racndatu)<=\"20151231\"'\n"
+                    "  an empty expression copies every record that is not deleted\n");
         return 2;
     }
     dbf::PlainHost host;
