@@ -9,6 +9,7 @@
 #include "app/MessageBox.h"
 #include "extract/TfKoncniDatum.h"
 #include "settings/TfSetup.h"
+#include "update/UpdateOffer.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -94,6 +95,7 @@ void TForm1::buildControls() {
 
 bool TForm1::startUp() {
     StartupOptions options;
+    options.updateOffer = [this] { update::OfferUpdate(this); };
     const StartupResult view = RunStartupSequence(session_, options);
     if (view.outcome == StartupOutcome::RootListMissing) {
         showMessage(view.message);

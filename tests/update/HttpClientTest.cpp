@@ -1,0 +1,164 @@
+// The update's HTTP client against a real server on 127.0.0.1 (update_server.py).
+#include "tests/update/UpdateServer.h"
+#include "update/FileDownload.h"
+#include "update/HttpUrl.h"
+#include "update/UpdateHttp.h"
+
+#include <chrono>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+
+namespace qx::update {
+namespace {
+
+using test::ReadWholeFile;
+using test::TempDir;
+using test::UpdateServer;
+
+class Recorder : public DownloadProgress {
+public:
+    void started(std::optional<std::uint64_t> size) override { announced = size; }
+    void progressed(std::uint64_t received) override { last = received; }
+    std::optional<std::uint64_t> announced;
+    std::uint64_t last = 0;
+};
+
+class NullSink : public HttpBodySink {
+public:
+    bool begin(std::optional<std::uint64_t>) override { return true; }
+    bool write(const char*, std::size_t) override { return true; }
+};
+
+class HttpClient : public ::testing::Test {
+protected:
+    HttpClient() {
+        UpdateServer::Publish(www.path(), "files/app.dat", Payload(10000));
+        std::filesystem::last_write_time(www.file("files/app.dat"),
+                                         std::filesystem::file_time_type::clock::now() - std::chrono::hours(48));
+    }
+    static std::string Payload(std::size_t size) {
+        std::string bytes;
+        for (std::size_t i = 0; i < size; ++i)
+            bytes += static_cast<char>(i * 31 % 251);
+        return bytes;
+    }
+    static std::int64_t MTime(const std::string& path) {
+        struct stat st {};
+        stat(path.c_str(), &st);
+        return st.st_mtime;
+    }
+    DownloadEntry Entry(const std::string& url) { return {url, target.file("sub/app.dat"), true}; }
+
+    TempDir www, target;
+    std::atomic<bool> cancel{false};
+};
+
+TEST_F(HttpClient, DownloadsIntoTheTemporaryFileWithTheServersTime) {
+    UpdateServer server(www.path());
+    Recorder progress;
+    HttpResult result = DownloadToTemporaryFile(Entry(server.url("/files/app.dat")), progress, cancel);
+    EXPECT_EQ(result.outcome, TransferOutcome::Complete) << result.error;
+    EXPECT_EQ(result.status, 200);
+    EXPECT_EQ(progress.announced, 10000u);
+    EXPECT_EQ(progress.last, 10000u);
+    EXPECT_EQ(ReadWholeFile(target.file("sub/app.dat.uTMP")), Payload(10000));
+    EXPECT_FALSE(std::filesystem::exists(target.file("sub/app.dat")));
+    ASSERT_TRUE(result.lastModifiedUnix);
+    EXPECT_EQ(*result.lastModifiedUnix, MTime(www.file("files/app.dat")));
+    EXPECT_NE(server.requests().find("GET /files/app.dat | Accept: text/html, */*"), std::string::npos);
+}
+
+TEST_F(HttpClient, FailuresAreToldApart) {
+    UpdateServer server(www.path());
+    struct Case {
+        std::string url;
+        TransferOutcome outcome;
+        int status;
+    };
+    const std::vector<Case> cases = {
+        {server.url("/files/missing.dat"), TransferOutcome::ErrorStatus, 404},
+        {server.url("/short/files/app.dat"), TransferOutcome::BrokenOff, 200},
+        {"http://127.0.0.1:" + std::to_string(test::UnusedPort()) + "/files/app.dat", TransferOutcome::NoAnswer, 0},
+        {"ftp://127.0.0.1/files/app.dat", TransferOutcome::NoAnswer, 0},
+    };
+    for (const Case& c : cases) {
+        Recorder progress;
+        HttpResult result = DownloadToTemporaryFile(Entry(c.url), progress, cancel);
+        EXPECT_EQ(result.outcome, c.outcome) << c.url << ": " << result.error;
+        EXPECT_EQ(result.status, c.status) << c.url;
+    }
+}
+
+TEST_F(HttpClient, TheInformationFileHasALimitOfSizeAndTime) {
+    UpdateServer::Publish(www.path(), "prenos/qfd/qx.inf", "#version=3.1\r\n");
+    UpdateServer::Publish(www.path(), "prenos/qfd/huge.inf", Payload(kInformationMaxBytes + 10));
+    UpdateServer server(www.path());
+    InformationFetch ok = FetchInformationFile(server.url("/prenos/qfd/qx.inf"), cancel);
+    EXPECT_EQ(ok.http.outcome, TransferOutcome::Complete);
+    EXPECT_EQ(ok.text.bytes, "#version=3.1\r\n");
+    EXPECT_NE(server.requests().find("GET /prenos/qfd/qx.inf"), std::string::npos);
+
+    EXPECT_EQ(FetchInformationFile(server.url("/prenos/qfd/huge.inf"), cancel).http.outcome, TransferOutcome::TooLarge);
+
+    // A server that accepts and never answers: the whole-time limit ends the wait.
+    NullSink sink;
+    HttpGetOptions options;
+    options.wholeTimeoutMs = 400;
+    auto start = std::chrono::steady_clock::now();
+    HttpResult silent = HttpGet(server.url("/silent/x"), sink, options, cancel);
+    EXPECT_EQ(silent.outcome, TransferOutcome::NoAnswer);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST_F(HttpClient, ACancelStopsARunningTransfer) {
+    UpdateServer::Publish(www.path(), "files/big.bin", Payload(2000000));
+    UpdateServer server(www.path());
+    Recorder progress;
+    std::thread canceller([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        cancel = true;
+    });
+    HttpResult result = DownloadToTemporaryFile(Entry(server.url("/slow/files/big.bin")), progress, cancel);
+    canceller.join();
+    EXPECT_EQ(result.outcome, TransferOutcome::Cancelled);
+    EXPECT_LT(result.received, 2000000u);
+}
+
+TEST_F(HttpClient, HttpsRefusesACertificateNobodyVouchesFor) {
+    TempDir keys;
+    std::string command = "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1 "
+                          "-addext subjectAltName=IP:127.0.0.1 -keyout " +
+                          keys.file("key.pem") + " -out " + keys.file("cert.pem") + " 2>/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    UpdateServer server(www.path(), keys.file("cert.pem"), keys.file("key.pem"));
+    Recorder progress;
+    HttpResult result = DownloadToTemporaryFile(Entry(server.url("/files/app.dat")), progress, cancel);
+    EXPECT_EQ(result.outcome, TransferOutcome::NoAnswer) << result.error;
+    EXPECT_NE(result.error.find("SSL negotiation failed"), std::string::npos) << result.error;
+    EXPECT_FALSE(std::filesystem::exists(target.file("sub/app.dat.uTMP")));
+}
+
+TEST(HttpUrl, PartsAndDates) {
+    std::optional<HttpUrl> url = ParseHttpUrl("HTTPS://www.example.com:8443/prenos/qfd/qx.inf?x=1");
+    ASSERT_TRUE(url);
+    EXPECT_TRUE(url->https);
+    EXPECT_EQ(url->host, "www.example.com");
+    EXPECT_EQ(url->port, 8443);
+    EXPECT_EQ(url->path, "/prenos/qfd/qx.inf?x=1");
+    EXPECT_EQ(ParseHttpUrl("http://h")->path, "/");
+    EXPECT_EQ(ParseHttpUrl("http://h")->port, 80);
+    for (const char* bad :
+         {"ftp://h/x", "http://", "http://h:0/", "http://h:99999/", "http://h:x/", "h/x", "http://h/a b"})
+        EXPECT_FALSE(ParseHttpUrl(bad)) << bad;
+
+    EXPECT_EQ(ParseHttpDate("Sun, 06 Nov 1994 08:49:37 GMT"), 784111777);
+    EXPECT_EQ(ParseHttpDate("Sunday, 06-Nov-94 08:49:37 GMT"), 784111777);
+    EXPECT_EQ(ParseHttpDate("Sun Nov  6 08:49:37 1994"), 784111777);
+    EXPECT_FALSE(ParseHttpDate("yesterday"));
+    EXPECT_FALSE(ParseHttpDate("Sun, 06 Foo 1994 08:49:37 GMT"));
+}
+
+} // namespace
+} // namespace qx::update

@@ -1,0 +1,43 @@
+#pragma once
+// Fetching the information file and one queued file. Both run on the update's worker thread;
+// what they report is handed to the window thread by the caller.
+#include "text/EightBitText.h"
+#include "update/DownloadTarget.h"
+#include "update/UpdateHttp.h"
+
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace qx::update {
+
+// The information file must arrive within this time, so that start-up never waits for long.
+inline constexpr int kInformationTimeoutMs = 10000;
+// A larger information file is refused: it is no information file of ours.
+inline constexpr std::uint64_t kInformationMaxBytes = 1024 * 1024;
+// A file download is broken off when no byte arrives for this long.
+inline constexpr int kDownloadIdleTimeoutMs = 30000;
+
+inline constexpr const char* kTemporarySuffix = ".uTMP";
+
+struct InformationFetch {
+    HttpResult http;
+    AnsiText text; // the body when the transfer completed
+};
+
+InformationFetch FetchInformationFile(const std::string& url, const std::atomic<bool>& cancel);
+
+class DownloadProgress {
+public:
+    virtual ~DownloadProgress() = default;
+    virtual void started(std::optional<std::uint64_t> announcedSize) = 0;
+    virtual void progressed(std::uint64_t received) = 0;
+};
+
+// Fetches the entry's URL into its target path + ".uTMP", creating the target's folder and
+// keeping the file hidden. The caller deletes the file when the result is not Complete.
+HttpResult DownloadToTemporaryFile(const DownloadEntry& entry, DownloadProgress& progress,
+                                   const std::atomic<bool>& cancel);
+
+} // namespace qx::update

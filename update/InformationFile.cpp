@@ -1,0 +1,103 @@
+#include "update/InformationFile.h"
+
+#include "platform/CodePage.h"
+
+#include <map>
+
+namespace qx::update {
+
+namespace {
+
+std::string AsciiLower(const std::string& text) {
+    std::string lower = text;
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
+// Where a value may end at the latest: the last two bytes of the text are never part of one.
+std::size_t ValueLimit(const std::string& text) {
+    return text.size() >= 2 ? text.size() - 2 : 0;
+}
+
+std::string ValueFrom(const std::string& text, std::size_t start) {
+    std::size_t limit = ValueLimit(text);
+    std::size_t end = start;
+    while (end < limit && static_cast<unsigned char>(text[end]) >= 32)
+        ++end;
+    return start < end ? text.substr(start, end - start) : std::string();
+}
+
+// First position of every "#url<digits>=" key in the lower-cased text, found in one pass so
+// that a file with thousands of keys is not searched once per key.
+std::map<std::string, std::size_t> IndexUrlKeys(const std::string& lower) {
+    std::map<std::string, std::size_t> found;
+    for (std::size_t at = lower.find("#url"); at != std::string::npos; at = lower.find("#url", at + 1)) {
+        std::size_t end = at + 4;
+        while (end < lower.size() && lower[end] >= '0' && lower[end] <= '9')
+            ++end;
+        if (end < lower.size() && lower[end] == '=')
+            found.try_emplace(lower.substr(at, end - at), end + 1);
+    }
+    return found;
+}
+
+} // namespace
+
+std::optional<std::string> FindInformationValue(const std::string& text, const std::string& key) {
+    std::string needle = AsciiLower(key) + "=";
+    std::size_t at = AsciiLower(text).find(needle);
+    if (at == std::string::npos)
+        return std::nullopt;
+    return ValueFrom(text, at + needle.size());
+}
+
+std::optional<std::string> FindInformationMessage(const std::string& text) {
+    const std::string needle = "#message={";
+    std::size_t at = AsciiLower(text).find(needle);
+    if (at == std::string::npos)
+        return std::nullopt;
+    std::size_t start = at + needle.size();
+    std::size_t end = std::min(text.find('}', start), ValueLimit(text));
+    return start < end ? text.substr(start, end - start) : std::string();
+}
+
+std::vector<std::string> BuildDownloadQueue(const std::string& text) {
+    std::map<std::string, std::size_t> keys = IndexUrlKeys(AsciiLower(text));
+    std::vector<std::string> queue;
+    auto take = [&](const std::string& key) {
+        auto it = keys.find(key);
+        if (it == keys.end())
+            return false;
+        queue.push_back(ValueFrom(text, it->second));
+        return true;
+    };
+    take("#url");
+    take("#url0");
+    for (std::size_t n = queue.size() + 1; take("#url" + std::to_string(n)); ++n) {
+    }
+    return queue;
+}
+
+UpgradeMethod ReadUpgradeMethod(const std::string& text) {
+    std::optional<std::string> value = FindInformationValue(text, "#method");
+    if (value && !value->empty() && (*value)[0] == '1')
+        return UpgradeMethod::ExternalSetup;
+    if (value && !value->empty() && (*value)[0] == '2')
+        return UpgradeMethod::Redirect;
+    return UpgradeMethod::SelfUpgrade;
+}
+
+InformationFile ReadInformationFile(const AnsiText& text) {
+    auto utf8 = [](const std::string& ansi) { return platform::FromAnsi(AnsiText(ansi)); };
+    InformationFile file;
+    file.version = utf8(FindInformationValue(text.bytes, "#version").value_or(""));
+    for (const std::string& entry : BuildDownloadQueue(text.bytes))
+        file.queue.push_back(utf8(entry));
+    file.message = utf8(FindInformationMessage(text.bytes).value_or(""));
+    file.method = ReadUpgradeMethod(text.bytes);
+    return file;
+}
+
+} // namespace qx::update

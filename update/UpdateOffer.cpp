@@ -1,0 +1,29 @@
+#include "update/UpdateOffer.h"
+
+#include "platform/FileSystem.h"
+#include "update/MessageBox.h"
+#include "update/UpgradeController.h"
+#include "update/UpgradeTexts.h"
+
+namespace qx::update {
+
+using widgets::MessageBox;
+
+void OfferUpdate(QWidget* mainWindow) {
+    auto* component = new UpgradeController(mainWindow, MachineUpgradeSetup(mainWindow));
+    OfferUpdate(mainWindow, *component);
+}
+
+void OfferUpdate(QWidget* mainWindow, UpgradeController& component) {
+    if (!component.checkForUpdate())
+        return;
+    if (MessageBox::askYesNo(mainWindow, MessageBox::Icon::Warning, texts::kOfferTitle, texts::kOfferText) !=
+        MessageBox::Answer::Yes)
+        return;
+    std::string notes = component.setup().folders.current + platform::kPathSeparator + "upgrade.txt";
+    if (platform::IsExistingFile(notes))
+        platform::DeleteFilePath(notes);
+    component.startUpgrade();
+}
+
+} // namespace qx::update

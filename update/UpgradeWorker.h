@@ -1,0 +1,47 @@
+#pragma once
+// The update component's worker thread: one transfer at a time. Its results reach the window
+// thread as queued signals, so every decision and dialog stays on the window thread.
+#include "update/DownloadTarget.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <atomic>
+#include <functional>
+#include <string>
+
+class QThread;
+
+namespace qx::update {
+
+class UpgradeWorker : public QObject {
+    Q_OBJECT
+public:
+    explicit UpgradeWorker(QObject* parent = nullptr);
+    ~UpgradeWorker() override;
+
+    bool busy() const;
+    // Each starts one transfer; false when one is still running.
+    bool fetchInformation(const std::string& url);
+    bool download(const DownloadEntry& entry);
+    // Asks the running transfer to stop; cancelAndWait also waits until its thread has ended.
+    void requestCancel() { cancel_ = true; }
+    void cancelAndWait();
+
+signals:
+    // TransferOutcome as int; the body when it completed.
+    void informationArrived(int outcome, QByteArray text);
+    // -1 when the server announced no size.
+    void fileStarted(qint64 announcedSize);
+    void fileProgress(qint64 received);
+    // TransferOutcome as int, the HTTP status, and Last-Modified (has = false when none came).
+    void fileFinished(int outcome, int status, bool hasLastModified, qint64 lastModifiedUnix);
+
+private:
+    bool run(std::function<void()> job);
+
+    QThread* thread_ = nullptr;
+    std::atomic<bool> cancel_{false};
+    std::atomic<bool> jobDone_{true}; // set before the job's last signal, so the window thread may start the next
+};
+
+} // namespace qx::update
