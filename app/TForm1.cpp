@@ -93,8 +93,7 @@ void TForm1::buildControls() {
     connect(ListBox1, &QListWidget::itemClicked, this, &TForm1::ListBox1Click);
 }
 
-bool TForm1::startUp() {
-    StartupOptions options;
+bool TForm1::startUp(StartupOptions options) {
     options.updateOffer = [this] { update::OfferUpdate(this); };
     const StartupResult view = RunStartupSequence(session_, options);
     if (view.outcome == StartupOutcome::RootListMissing) {

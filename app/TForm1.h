@@ -4,6 +4,7 @@
 // operator interface of the runs started from it.
 #include "app/OperatorInterface.h"
 #include "app/Session.h"
+#include "app/Startup.h"
 
 #include <QWidget>
 
@@ -21,8 +22,9 @@ class TForm1 : public QWidget, public OperatorInterface {
 public:
     explicit TForm1(Session& session, QWidget* parent = nullptr);
 
-    // Runs the start-up sequence; false when the program cannot go on (the message was shown).
-    bool startUp();
+    // Runs the start-up sequence, the update offer first; false when the program cannot go on
+    // (the message was shown). Tests pass their own program folder in `options`.
+    bool startUp(StartupOptions options = {});
 
     QListWidget* ListBox1 = nullptr;
     QComboBox* ComboBox1 = nullptr;

@@ -1,6 +1,8 @@
 // Program entry: the fixed formats, the main window and its start-up, the message loop.
 #include "app/Session.h"
+#include "app/MessageBox.h"
 #include "app/TForm1.h"
+#include "controls/TaDateEdit.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -10,6 +12,11 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     // Dates are "dd.mm.yyyy", decimals "," and thousands "." whatever the system says.
     QLocale::setDefault(QLocale(QLocale::Slovenian, QLocale::Slovenia));
+
+    // A date field left with an invalid entry reports it in the program's error box.
+    qx::TaDateEdit::setErrorReporter([](QWidget* field, const qx::Error& error) {
+        qx::MessageBox::critical(field, QStringLiteral("Priprava podatkov za prenos"), QString::fromUtf8(error.what()));
+    });
 
     qx::Session session;
     qx::TForm1 window(session);

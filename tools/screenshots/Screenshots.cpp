@@ -1,4 +1,6 @@
-// Saves pictures of the settings dialog and the end-date dialog, for the documentation and for review.
+// Saves pictures of the main window, the settings dialog and the end-date dialog, for the
+// documentation and for review. The main window is shown over the data root in VORTANE.
+#include "app/TForm1.h"
 #include "extract/TfKoncniDatum.h"
 #include "settings/TfSetup.h"
 
@@ -6,6 +8,7 @@
 #include <QDir>
 #include <QPixmap>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -49,6 +52,14 @@ int main(int argc, char** argv) {
     firstOpened.Dest = "C:\\KERNO\\IZHOD\\";
     qx::TfSetup clear(firstOpened);
     saved &= Save(clear, folder + "/TfSetup-first-opened.png");
+
+    if (std::getenv("VORTANE")) {
+        qx::Session session;
+        qx::TForm1 window(session);
+        qx::StartupOptions options;
+        options.exeFolder = QDir::tempPath().toStdString() + "/qxshots/";
+        saved &= window.startUp(options) && Save(window, folder + "/TForm1.png");
+    }
 
     qx::TfKoncniDatum endDate;
     endDate.KoncniDatum->setDate(qx::DayCountOf({2025, 12, 31}));
