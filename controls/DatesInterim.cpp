@@ -1,7 +1,6 @@
 // Interim day count routines until the shared text/Dates implementation lands; removed then.
+#include "platform/Clock.h"
 #include "text/Dates.h"
-
-#include <ctime>
 
 namespace qx {
 
@@ -39,9 +38,7 @@ CivilDate CivilDateOf(DayCount days) {
 }
 
 DayCount Today() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = platform::LocalTime(platform::NowUnix());
     return DayCountOf({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday});
 }
 
