@@ -3,6 +3,10 @@
 #include "platform/WideText_win32.h"
 #include "text/Utf8.h"
 
+// <windows.h> names two old conversion macros like our functions.
+#undef AnsiToOem
+#undef OemToAnsi
+
 namespace qx::platform {
 
 namespace {

@@ -117,11 +117,27 @@ bool CreateDirectories(const std::string& path) {
     return IsExistingDirectory(path);
 }
 
+namespace {
+
+bool IsReadOnlyFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+           !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+} // namespace
+
 bool CopyFileReplacing(const std::string& from, const std::string& to) {
+    // Windows refuses to replace a read-only file; said here too, because a process with
+    // every right (Wine as root) would replace it.
+    if (IsReadOnlyFile(to))
+        return false;
     return CopyFileW(Widen(from).c_str(), Widen(to).c_str(), FALSE) != 0;
 }
 
 bool DeleteFilePath(const std::string& path) {
+    if (IsReadOnlyFile(path))
+        return false;
     return DeleteFileW(Widen(path).c_str()) != 0;
 }
 

@@ -2,6 +2,7 @@
 // their section and key names and the file names are ANSI text.
 #include "app/Error.h"
 #include "platform/CodePage.h"
+#include "platform/FileSystem.h"
 #include "platform/Ini.h"
 #include "platform/IniDocument.h"
 
@@ -34,7 +35,10 @@ int IniReadInt(const std::string& file, const std::string& section, const std::s
 
 void IniWriteString(const std::string& file, const std::string& section, const std::string& key,
                     const AnsiText& value) {
-    if (!WritePrivateProfileStringA(ToAnsi(section).bytes.c_str(), ToAnsi(key).bytes.c_str(), value.bytes.c_str(),
+    // A read-only file is refused as Windows refuses it, also for a process with every right.
+    const auto existing = StatPath(file);
+    if ((existing && (existing->attributes & kAttrReadOnly)) ||
+        !WritePrivateProfileStringA(ToAnsi(section).bytes.c_str(), ToAnsi(key).bytes.c_str(), value.bytes.c_str(),
                                     ToAnsi(file).bytes.c_str()))
         throw Error("Unable to write to " + file);
 }

@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -34,10 +35,10 @@ TEST(Environment, ValuesReadWithRoomFor1020Characters) {
         {Repeat("č", 1020), ""},
     };
     for (const EnvCase& c : cases) {
-        setenv("QX_TEST_VARIABLE", c.value.c_str(), 1);
+        test::SetEnvironment("QX_TEST_VARIABLE", c.value.c_str());
         EXPECT_EQ(GetEnvironmentText("QX_TEST_VARIABLE"), c.read) << c.value.size();
     }
-    unsetenv("QX_TEST_VARIABLE");
+    test::UnsetEnvironment("QX_TEST_VARIABLE");
     EXPECT_EQ(GetEnvironmentText("QX_TEST_VARIABLE"), "");
 }
 

@@ -3,6 +3,7 @@
 #include "tests/support/TempDir.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -84,8 +85,8 @@ TEST(FileSystem, ComponentsThatDoNotExistAsWrittenResolveWithoutCase) {
 TEST(FileSystem, ExactNameWinsOverACaseVariant) {
     TempDir dir;
     // Two names that differ only in case can exist side by side only when made outside the layer.
-    ASSERT_EQ(mkdir(dir.file("Data").c_str(), 0755), 0);
-    ASSERT_EQ(mkdir(dir.file("DATA").c_str(), 0755), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(dir.file("Data")));
+    ASSERT_TRUE(std::filesystem::create_directory(dir.file("DATA")));
     EXPECT_EQ(ResolvePath(dir.file("DATA")), dir.file("DATA"));
     EXPECT_EQ(ResolvePath(dir.file("Data")), dir.file("Data"));
 }

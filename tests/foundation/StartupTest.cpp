@@ -5,6 +5,7 @@
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -29,16 +30,16 @@ protected:
         for (const std::string& f : {exe, root1 + "/firma.p", root1 + "/firma20.p", root1 + "/ostalo",
                                      root2 + "/druga._g", spare + "/firma20.p", spare + "/ostalo"})
             EXPECT_TRUE(platform::CreateDirectories(f));
-        unsetenv("VOR_EXTMAIL");
+        test::UnsetEnvironment("VOR_EXTMAIL");
         options.exeFolder = exe;
     }
     void TearDown() override {
-        unsetenv("VORTANE");
-        unsetenv("VOR_EXTMAIL");
+        test::UnsetEnvironment("VORTANE");
+        test::UnsetEnvironment("VOR_EXTMAIL");
     }
 
     StartupResult start(const std::string& vortane) {
-        setenv("VORTANE", vortane.c_str(), 1);
+        test::SetEnvironment("VORTANE", vortane.c_str());
         return RunStartupSequence(session, options);
     }
     void saveChoice(const std::string& root, const std::string& user) {
@@ -182,7 +183,7 @@ TEST_F(Startup, MissingRootListEndsTheProgram) {
         EXPECT_TRUE(sel.userList.empty());
         EXPECT_EQ(sel.outputDir, "");
     }
-    unsetenv("VORTANE");
+    test::UnsetEnvironment("VORTANE");
     EXPECT_EQ(RunStartupSequence(session, options).outcome, StartupOutcome::RootListMissing);
     EXPECT_FALSE(platform::PathExists(std::string(1, 'x') + "/PRENOS"));
 }
@@ -213,7 +214,7 @@ TEST_F(Startup, ExternalMailerSwitch) {
         bool external;
     };
     for (const Case& c : {Case{"D", true}, Case{"d", true}, Case{"D ", false}, Case{"DA", false}, Case{"N", false}}) {
-        setenv("VOR_EXTMAIL", c.value, 1);
+        test::SetEnvironment("VOR_EXTMAIL", c.value);
         session = Session();
         start(root1);
         EXPECT_EQ(sel.externalMailer, c.external) << c.value;

@@ -3,7 +3,7 @@
 
 namespace qx::test {
 
-// A fresh folder under /tmp, removed with its contents when the object goes.
+// A fresh folder in the temporary folder, removed with its contents when the object goes.
 class TempDir {
 public:
     TempDir();
@@ -11,7 +11,7 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    const std::string& path() const { return path_; } // with a trailing "/"
+    const std::string& path() const { return path_; } // with a trailing separator
     std::string file(const std::string& name) const { return path_ + name; }
 
 private:
