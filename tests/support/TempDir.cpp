@@ -35,6 +35,14 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
+std::string TempDir::file(const std::string& name) const {
+    std::string native = name;
+    for (char& c : native)
+        if (c == '/')
+            c = static_cast<char>(std::filesystem::path::preferred_separator);
+    return path_ + native;
+}
+
 std::string ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream out;

@@ -12,7 +12,8 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::string& path() const { return path_; } // with a trailing separator
-    std::string file(const std::string& name) const { return path_ + name; }
+    // `name` may name sub-folders with "/"; they become the platform's separator.
+    std::string file(const std::string& name) const;
 
 private:
     std::string path_;
