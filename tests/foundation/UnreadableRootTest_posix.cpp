@@ -13,7 +13,7 @@ namespace {
 
 using test::TempDir;
 
-class Listing : public ::testing::Test {
+class ListingRights : public ::testing::Test {
 protected:
     void folder(const std::string& name) { ASSERT_TRUE(platform::CreateDirectories(dir.file(name))); }
     TempDir dir;
@@ -21,7 +21,7 @@ protected:
 
 // An unreadable root lists the common entry alone. Root reads every folder, so the listing
 // runs in a child process that gives up its rights first.
-TEST_F(Listing, UnreadableRoot) {
+TEST_F(ListingRights, UnreadableRoot) {
     folder("zaprta/firma.p");
     ASSERT_EQ(chmod(dir.file("zaprta").c_str(), 0), 0);
     ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
