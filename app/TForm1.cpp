@@ -1,7 +1,11 @@
 #include "app/TForm1.h"
 
 #include "app/ErrorGuard.h"
-#include "app/MainWindowActions.h"
+#include "app/MainWindowLogic.h"
+#include "app/Startup.h"
+#include "extract/ExportRun.h"
+#include "platform/Environment.h"
+#include "platform/Process.h"
 #include "app/MessageBox.h"
 #include "extract/TfKoncniDatum.h"
 #include "settings/TfSetup.h"
@@ -89,9 +93,12 @@ void TForm1::buildControls() {
 }
 
 bool TForm1::startUp() {
-    MainWindowView view;
-    if (!RunStartup(session_, *this, view))
+    StartupOptions options;
+    const StartupResult view = RunStartupSequence(session_, options);
+    if (view.outcome == StartupOutcome::RootListMissing) {
+        showMessage(view.message);
         return false;
+    }
     const QSignalBlocker blocker(ComboBox1);
     ComboBox1->clear();
     for (const std::string& root : session_.selection.rootBoxEntries)
@@ -113,29 +120,29 @@ void TForm1::showUserList(int selectedRow) {
 }
 
 void TForm1::Button1Click() {
-    RunGuarded(*this, [&] { StartExportRun(session_, *this); });
+    RunGuarded(*this, [&] { qx::Button1Click(session_, *this); });
 }
 
 void TForm1::Button2Click() {
-    RunGuarded(*this, [&] { OpenSettings(session_, *this); });
+    RunGuarded(*this, [&] { qx::Button2Click(session_, *this); });
 }
 
 void TForm1::Button3Click() { QApplication::quit(); }
 
-void TForm1::Button4Click() { OpenHelp(session_); }
+void TForm1::Button4Click() { platform::OpenHelpFile(platform::ExecutableFolder() + "qx.chm"); }
 
 void TForm1::ComboBox1Change() {
     const int index = ComboBox1->currentIndex();
     const bool typedOther = index < 0 || ComboBox1->currentText() != ComboBox1->itemText(index);
     RunGuarded(*this, [&] {
-        RootBoxChanged(session_, typedOther ? std::string() : s(ComboBox1->itemText(index)));
+        qx::ComboBox1Change(session_, typedOther ? std::string() : s(ComboBox1->itemText(index)));
         showUserList(-1);
     });
 }
 
 void TForm1::ListBox1Click() {
     QListWidgetItem* item = ListBox1->currentItem();
-    RunGuarded(*this, [&] { UserClicked(session_, item ? std::optional(s(item->text())) : std::nullopt); });
+    RunGuarded(*this, [&] { qx::ListBox1Click(session_, item ? std::optional(s(item->text())) : std::nullopt); });
 }
 
 // --- the operator interface of a run started from this window

@@ -9,37 +9,32 @@ namespace {
 
 constexpr std::size_t kFileBufferSize = 1 << 20;
 
-std::filesystem::path NativePath(const std::string& utf8)
-{
+std::filesystem::path NativePath(const std::string& utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
 } // namespace
 
-FileOutputDevice::FileOutputDevice(const std::string& path) : buffer_(new char[kFileBufferSize])
-{
+FileOutputDevice::FileOutputDevice(const std::string& path) : buffer_(new char[kFileBufferSize]) {
     stream_.rdbuf()->pubsetbuf(buffer_.get(), kFileBufferSize);
     stream_.open(NativePath(path), std::ios::binary | std::ios::out | std::ios::trunc);
 }
 
-std::size_t FileOutputDevice::write(const void* data, std::size_t size)
-{
+std::size_t FileOutputDevice::write(const void* data, std::size_t size) {
     if (!stream_.write(static_cast<const char*>(data), static_cast<std::streamsize>(size)))
         return 0;
     position_ += size;
     return size;
 }
 
-bool FileOutputDevice::seek(std::uint64_t position)
-{
+bool FileOutputDevice::seek(std::uint64_t position) {
     if (!stream_.seekp(static_cast<std::streamoff>(position)))
         return false;
     position_ = position;
     return true;
 }
 
-bool FileOutputDevice::close()
-{
+bool FileOutputDevice::close() {
     if (!stream_.is_open())
         return false;
     stream_.flush();
@@ -48,8 +43,7 @@ bool FileOutputDevice::close()
     return good && !stream_.fail();
 }
 
-FileInputDevice::FileInputDevice(const std::string& path)
-{
+FileInputDevice::FileInputDevice(const std::string& path) {
     stream_.open(NativePath(path), std::ios::binary | std::ios::in);
     if (stream_.is_open()) {
         stream_.seekg(0, std::ios::end);
@@ -59,8 +53,7 @@ FileInputDevice::FileInputDevice(const std::string& path)
     }
 }
 
-std::size_t FileInputDevice::readAt(std::uint64_t offset, void* data, std::size_t size)
-{
+std::size_t FileInputDevice::readAt(std::uint64_t offset, void* data, std::size_t size) {
     if (offset >= size_ || size == 0)
         return 0;
     size = static_cast<std::size_t>(std::min<std::uint64_t>(size, size_ - offset));
@@ -75,8 +68,7 @@ std::size_t FileInputDevice::readAt(std::uint64_t offset, void* data, std::size_
     return got;
 }
 
-std::size_t MemoryInputDevice::readAt(std::uint64_t offset, void* data, std::size_t size)
-{
+std::size_t MemoryInputDevice::readAt(std::uint64_t offset, void* data, std::size_t size) {
     if (offset >= size_)
         return 0;
     const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, size_ - offset));

@@ -5,8 +5,7 @@
 
 namespace qx {
 
-std::string ArchiveName(const std::string& userDir)
-{
+std::string ArchiveName(const std::string& userDir) {
     if (userDir.find("._") != std::string::npos)
         return userDir + ".ZIP";
     // Trimmed and measured in the ANSI form, one byte per character.

@@ -10,8 +10,7 @@ constexpr const char* kScrambledArchivePassword = "2B1CC054A68B3A67120E375F85849
 
 } // namespace
 
-std::string ArchivePassword()
-{
+std::string ArchivePassword() {
     return Descramble(kScrambledArchivePassword, kScrambleSeed);
 }
 

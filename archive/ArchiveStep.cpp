@@ -15,8 +15,7 @@ constexpr const char* kCountMismatch = "Število datotek v kodiranih podatkih se
 
 } // namespace
 
-void ArchiveStep::wireEvents(const Dispatch& dispatch)
-{
+void ArchiveStep::wireEvents(const Dispatch& dispatch) {
     writer_.setEvents({
         .entryStart =
             [this](const std::string& name) {
@@ -34,7 +33,7 @@ void ArchiveStep::wireEvents(const Dispatch& dispatch)
                 ui_.processMessages();
             },
         .outputBlock = [this] { ui_.processMessages(); },
-        .complete = [this, &dispatch](int entries) { Zipper1ZipComplete(entries, dispatch); },
+        .complete = [this, dispatch](int entries) { Zipper1ZipComplete(entries, dispatch); },
     });
     reader_.setEvents({
         .entryStart = [this](const std::string&) { ui_.processMessages(); },
@@ -51,8 +50,7 @@ void ArchiveStep::wireEvents(const Dispatch& dispatch)
     });
 }
 
-void ArchiveStep::run(const Dispatch& dispatch)
-{
+void ArchiveStep::run(const Dispatch& dispatch) {
     const TSessionSelection& selection = session_.selection;
     session_.run.fileCount = CountFolderFiles(selection.workDir);
 
@@ -88,8 +86,7 @@ void ArchiveStep::run(const Dispatch& dispatch)
     writer_.pack();
 }
 
-void ArchiveStep::Zipper1ZipComplete(int /*entriesWritten*/, const Dispatch& dispatch)
-{
+void ArchiveStep::Zipper1ZipComplete(int /*entriesWritten*/, const Dispatch& dispatch) {
     for (const char* line : {"", "Kontrola zapisa...", ""}) {
         ui_.appendLine(line);
         ui_.processMessages();

@@ -9,53 +9,45 @@ constexpr const char* kNoRoom = "Not enough room to write archive";
 
 } // namespace
 
-void ArchiveFileSink::write(const unsigned char* data, std::size_t size)
-{
+void ArchiveFileSink::write(const unsigned char* data, std::size_t size) {
     if (size != 0 && device_.write(data, size) != size)
         throw Error(kNoRoom);
 }
 
-void ArchiveFileSink::seek(std::uint64_t position)
-{
+void ArchiveFileSink::seek(std::uint64_t position) {
     if (!device_.seek(position))
         throw Error(kNoRoom);
 }
 
-void EncryptingSink::write(const unsigned char* data, std::size_t size)
-{
+void EncryptingSink::write(const unsigned char* data, std::size_t size) {
     scratch_.assign(data, data + size);
     cipher_.encrypt(scratch_.data(), size);
     below_.write(scratch_.data(), size);
 }
 
 DeflateSink::DeflateSink(ByteSink& below, std::function<void()> afterOutputBlock)
-    : below_(below), afterOutputBlock_(std::move(afterOutputBlock)), output_(kOutputBlock)
-{
+    : below_(below), afterOutputBlock_(std::move(afterOutputBlock)), output_(kOutputBlock) {
     if (deflateInit2(&stream_, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
         throw Error("Cannot start the deflate coder");
 }
 
-DeflateSink::~DeflateSink()
-{
+DeflateSink::~DeflateSink() {
     deflateEnd(&stream_);
 }
 
-void DeflateSink::write(const unsigned char* data, std::size_t size)
-{
+void DeflateSink::write(const unsigned char* data, std::size_t size) {
     stream_.next_in = const_cast<unsigned char*>(data);
     stream_.avail_in = static_cast<uInt>(size);
     run(Z_NO_FLUSH);
 }
 
-void DeflateSink::finish()
-{
+void DeflateSink::finish() {
     stream_.next_in = nullptr;
     stream_.avail_in = 0;
     run(Z_FINISH);
 }
 
-void DeflateSink::run(int flush)
-{
+void DeflateSink::run(int flush) {
     for (;;) {
         stream_.next_out = output_.data();
         stream_.avail_out = static_cast<uInt>(output_.size());

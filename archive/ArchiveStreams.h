@@ -23,7 +23,9 @@ class ArchiveFileSink : public ByteSink {
 public:
     explicit ArchiveFileSink(OutputDevice& device) : device_(device) {}
     void write(const unsigned char* data, std::size_t size) override;
-    void write(const std::string& record) { write(reinterpret_cast<const unsigned char*>(record.data()), record.size()); }
+    void write(const std::string& record) {
+        write(reinterpret_cast<const unsigned char*>(record.data()), record.size());
+    }
     void seek(std::uint64_t position);
     std::uint64_t position() const { return device_.position(); }
 

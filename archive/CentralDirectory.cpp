@@ -11,13 +11,11 @@ namespace {
 constexpr const char* kBadDirectory = "The archive's central directory cannot be read";
 constexpr std::size_t kMaxCommentSize = 0xFFFF;
 
-[[noreturn]] void Fail()
-{
+[[noreturn]] void Fail() {
     throw Error(kBadDirectory);
 }
 
-std::string ReadBlock(InputDevice& device, std::uint64_t offset, std::uint64_t size)
-{
+std::string ReadBlock(InputDevice& device, std::uint64_t offset, std::uint64_t size) {
     if (offset > device.size() || size > device.size() - offset)
         Fail();
     std::string data(static_cast<std::size_t>(size), '\0');
@@ -26,8 +24,7 @@ std::string ReadBlock(InputDevice& device, std::uint64_t offset, std::uint64_t s
     return data;
 }
 
-const unsigned char* Bytes(const std::string& s, std::size_t at = 0)
-{
+const unsigned char* Bytes(const std::string& s, std::size_t at = 0) {
     return reinterpret_cast<const unsigned char*>(s.data()) + at;
 }
 
@@ -38,8 +35,7 @@ struct EndValues {
 };
 
 // The end record is the last signature whose comment reaches exactly to the end of the file.
-std::uint64_t FindEndRecord(InputDevice& device, std::string& tail, std::uint64_t& tailStart)
-{
+std::uint64_t FindEndRecord(InputDevice& device, std::string& tail, std::uint64_t& tailStart) {
     const std::uint64_t size = device.size();
     if (size < kEndRecordSize)
         Fail();
@@ -57,15 +53,14 @@ std::uint64_t FindEndRecord(InputDevice& device, std::string& tail, std::uint64_
     Fail();
 }
 
-EndValues ReadEndValues(InputDevice& device)
-{
+EndValues ReadEndValues(InputDevice& device) {
     std::string tail;
     std::uint64_t tailStart = 0;
     const std::uint64_t endOffset = FindEndRecord(device, tail, tailStart);
     const unsigned char* end = Bytes(tail, static_cast<std::size_t>(endOffset - tailStart));
     EndValues values{Get16(end + 10), Get32(end + 12), Get32(end + 16)};
-    const bool wantsZip64 = values.entryCount == kMax16 || values.directorySize == kMax32 ||
-                            values.directoryOffset == kMax32;
+    const bool wantsZip64 =
+        values.entryCount == kMax16 || values.directorySize == kMax32 || values.directoryOffset == kMax32;
     if (wantsZip64 && endOffset >= kZip64LocatorSize) {
         const std::string locator = ReadBlock(device, endOffset - kZip64LocatorSize, kZip64LocatorSize);
         if (Get32(Bytes(locator)) == kZip64LocatorSignature) {
@@ -79,8 +74,7 @@ EndValues ReadEndValues(InputDevice& device)
 }
 
 // Replaces the 32-bit fields that hold 0xFFFFFFFF by the values of the ZIP64 extra field.
-void ApplyZip64Extra(const unsigned char* extra, std::size_t size, DirectoryEntry& entry, bool offsetInZip64)
-{
+void ApplyZip64Extra(const unsigned char* extra, std::size_t size, DirectoryEntry& entry, bool offsetInZip64) {
     std::size_t at = 0;
     while (at + 4 <= size) {
         const std::uint16_t id = Get16(extra + at);
@@ -111,8 +105,7 @@ void ApplyZip64Extra(const unsigned char* extra, std::size_t size, DirectoryEntr
 
 } // namespace
 
-std::vector<DirectoryEntry> ReadCentralDirectory(InputDevice& device)
-{
+std::vector<DirectoryEntry> ReadCentralDirectory(InputDevice& device) {
     const EndValues end = ReadEndValues(device);
     const std::string directory = ReadBlock(device, end.directoryOffset, end.directorySize);
     std::vector<DirectoryEntry> entries;
@@ -138,8 +131,7 @@ std::vector<DirectoryEntry> ReadCentralDirectory(InputDevice& device)
         entry.uncompressedSize = Get32(record + 24);
         entry.localHeaderOffset = Get32(record + 42);
         entry.storedName.assign(reinterpret_cast<const char*>(record + kCentralHeaderSize), nameSize);
-        ApplyZip64Extra(record + kCentralHeaderSize + nameSize, extraSize, entry,
-                        entry.localHeaderOffset == kMax32);
+        ApplyZip64Extra(record + kCentralHeaderSize + nameSize, extraSize, entry, entry.localHeaderOffset == kMax32);
         entries.push_back(std::move(entry));
         at += recordSize;
     }

@@ -17,22 +17,20 @@ namespace {
 constexpr std::size_t kCrcBlock = 8192;
 constexpr std::size_t kInputBlock = 65535;
 
-std::uint32_t Crc32(std::uint32_t crc, const unsigned char* data, std::size_t size)
-{
+std::uint32_t Crc32(std::uint32_t crc, const unsigned char* data, std::size_t size) {
     return static_cast<std::uint32_t>(crc32_z(crc, data, size));
 }
 
 // Reserve ZIP64 sizes when the deflate output of this file could reach the 32-bit limit.
-bool NeedsZip64Sizes(std::uint64_t size)
-{
-    const std::uint64_t worstCompressed = size + size / 1000 + (size / kInputBlock + 1) * 5 + 1024 + kEncryptionHeaderSize;
+bool NeedsZip64Sizes(std::uint64_t size) {
+    const std::uint64_t worstCompressed =
+        size + size / 1000 + (size / kInputBlock + 1) * 5 + 1024 + kEncryptionHeaderSize;
     return worstCompressed >= kMax32;
 }
 
 } // namespace
 
-void EncodeEntryName(const std::string& utf8Name, EntryFields& entry)
-{
+void EncodeEntryName(const std::string& utf8Name, EntryFields& entry) {
     std::string name = utf8Name;
     for (auto& c : name)
         if (c == '\\')
@@ -49,8 +47,7 @@ void EncodeEntryName(const std::string& utf8Name, EntryFields& entry)
     }
 }
 
-void SetDosTime(std::int64_t unixSeconds, EntryFields& entry)
-{
+void SetDosTime(std::int64_t unixSeconds, EntryFields& entry) {
     const std::tm local = platform::LocalTime(unixSeconds);
     int year = local.tm_year + 1900;
     if (year < 1980) { // the earliest moment MS-DOS form can hold
@@ -66,12 +63,9 @@ void SetDosTime(std::int64_t unixSeconds, EntryFields& entry)
 
 EntryWriter::EntryWriter(ArchiveFileSink& file, const std::string& passwordBytes, const ZipWriterEvents& events,
                          const ZipWriter::RandomSource& random, PackProgress& progress)
-    : file_(file), password_(passwordBytes), events_(events), random_(random), progress_(progress)
-{
-}
+    : file_(file), password_(passwordBytes), events_(events), random_(random), progress_(progress) {}
 
-std::optional<EntryFields> EntryWriter::write(const SelectedFile& selected)
-{
+std::optional<EntryFields> EntryWriter::write(const SelectedFile& selected) {
     std::ifstream in(std::filesystem::path(std::u8string(selected.path.begin(), selected.path.end())),
                      std::ios::binary);
     if (!in.is_open())
@@ -123,8 +117,7 @@ std::optional<EntryFields> EntryWriter::write(const SelectedFile& selected)
     return entry;
 }
 
-std::uint32_t EntryWriter::crcPass(std::istream& in) const
-{
+std::uint32_t EntryWriter::crcPass(std::istream& in) const {
     std::vector<unsigned char> block(kCrcBlock);
     std::uint32_t crc = 0;
     while (in) {
@@ -134,8 +127,7 @@ std::uint32_t EntryWriter::crcPass(std::istream& in) const
     return crc;
 }
 
-std::uint64_t EntryWriter::deflatePass(std::istream& in, ByteSink& encrypted, std::uint64_t size, std::uint32_t& crc)
-{
+std::uint64_t EntryWriter::deflatePass(std::istream& in, ByteSink& encrypted, std::uint64_t size, std::uint32_t& crc) {
     DeflateSink deflated(encrypted, events_.outputBlock);
     std::vector<unsigned char> block(kInputBlock);
     std::uint64_t read = 0;

@@ -11,8 +11,8 @@
 namespace qx::zip {
 
 struct PackProgress {
-    std::uint64_t bytesRead = 0;   // input bytes compressed so far in this pack
-    std::uint64_t totalBytes = 0;  // sum of the sizes of the selected files
+    std::uint64_t bytesRead = 0;  // input bytes compressed so far in this pack
+    std::uint64_t totalBytes = 0; // sum of the sizes of the selected files
 };
 
 class EntryWriter {

@@ -5,8 +5,7 @@
 namespace qx::zip {
 
 std::vector<SelectedFile> SelectFiles(const std::string& rootFolder, const std::vector<std::string>& masks,
-                                      const std::string& archivePath)
-{
+                                      const std::string& archivePath) {
     using namespace qx::platform;
     const std::string resolvedArchive = ResolvePath(archivePath);
     std::vector<SelectedFile> files;
@@ -29,8 +28,7 @@ std::vector<SelectedFile> SelectFiles(const std::string& rootFolder, const std::
 
 namespace qx {
 
-int CountFolderFiles(const std::string& folder)
-{
+int CountFolderFiles(const std::string& folder) {
     std::string withSeparator = folder;
     if (withSeparator.empty() || withSeparator.back() != platform::kPathSeparator)
         withSeparator += platform::kPathSeparator;

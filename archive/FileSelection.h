@@ -8,9 +8,9 @@
 namespace qx::zip {
 
 struct SelectedFile {
-    std::string path;         // full path
-    std::string name;         // the name alone, as stored in the archive
-    std::uint64_t size = 0;   // at the time of the search
+    std::string path;       // full path
+    std::string name;       // the name alone, as stored in the archive
+    std::uint64_t size = 0; // at the time of the search
     std::uint32_t attributes = 0;
     std::int64_t lastWriteUnix = 0;
 };

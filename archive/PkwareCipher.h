@@ -11,43 +11,36 @@ public:
     // Keys start from the APPNOTE's initial values and take in the password bytes.
     explicit PkwareCipher(const std::string& passwordBytes);
 
-    std::uint8_t encrypt(std::uint8_t plain)
-    {
+    std::uint8_t encrypt(std::uint8_t plain) {
         const std::uint8_t cipher = plain ^ streamByte();
         updateKeys(plain);
         return cipher;
     }
-    std::uint8_t decrypt(std::uint8_t cipher)
-    {
+    std::uint8_t decrypt(std::uint8_t cipher) {
         const std::uint8_t plain = cipher ^ streamByte();
         updateKeys(plain);
         return plain;
     }
-    void encrypt(unsigned char* data, std::size_t size)
-    {
+    void encrypt(unsigned char* data, std::size_t size) {
         for (std::size_t i = 0; i < size; ++i)
             data[i] = encrypt(data[i]);
     }
-    void decrypt(unsigned char* data, std::size_t size)
-    {
+    void decrypt(unsigned char* data, std::size_t size) {
         for (std::size_t i = 0; i < size; ++i)
             data[i] = decrypt(data[i]);
     }
 
 private:
-    std::uint8_t streamByte() const
-    {
+    std::uint8_t streamByte() const {
         const std::uint16_t temp = static_cast<std::uint16_t>(key2_ | 2);
         return static_cast<std::uint8_t>((temp * (temp ^ 1)) >> 8);
     }
-    void updateKeys(std::uint8_t plain)
-    {
+    void updateKeys(std::uint8_t plain) {
         key0_ = Crc32Step(key0_, plain);
         key1_ = (key1_ + (key0_ & 0xFF)) * 134775813u + 1;
         key2_ = Crc32Step(key2_, static_cast<std::uint8_t>(key1_ >> 24));
     }
-    static std::uint32_t Crc32Step(std::uint32_t crc, std::uint8_t byte)
-    {
+    static std::uint32_t Crc32Step(std::uint32_t crc, std::uint8_t byte) {
         return kCrcTable[(crc ^ byte) & 0xFF] ^ (crc >> 8);
     }
 

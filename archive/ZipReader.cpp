@@ -17,15 +17,13 @@ namespace {
 constexpr std::size_t kBlock = 32768;
 
 // Undecodable deflate data: the decoder's own word, shown as it stands.
-[[noreturn]] void DecoderError()
-{
+[[noreturn]] void DecoderError() {
     throw Error("error");
 }
 
 class Inflater {
 public:
-    Inflater()
-    {
+    Inflater() {
         if (inflateInit2(&stream_, -15) != Z_OK)
             DecoderError();
     }
@@ -40,22 +38,19 @@ private:
 
 } // namespace
 
-void ZipReader::setArchivePath(const std::string& path)
-{
+void ZipReader::setArchivePath(const std::string& path) {
     archivePath_ = path;
     device_.reset();
     entries_.clear();
 }
 
-void ZipReader::setDevice(std::unique_ptr<InputDevice> device)
-{
+void ZipReader::setDevice(std::unique_ptr<InputDevice> device) {
     archivePath_.clear();
     device_ = std::move(device);
     entries_.clear();
 }
 
-void ZipReader::readDirectory()
-{
+void ZipReader::readDirectory() {
     entries_.clear();
     totalUncompressed_ = 0;
     totalDone_ = 0;
@@ -72,24 +67,21 @@ void ZipReader::readDirectory()
         totalUncompressed_ = std::max(totalUncompressed_, totalUncompressed_ + entry.uncompressedSize);
 }
 
-std::string ZipReader::readExact(std::uint64_t offset, std::size_t size)
-{
+std::string ZipReader::readExact(std::uint64_t offset, std::size_t size) {
     std::string data(size, '\0');
     if (device_->readAt(offset, data.data(), size) != size)
         data.clear();
     return data;
 }
 
-bool ZipReader::testEntry(int index)
-{
+bool ZipReader::testEntry(int index) {
     DirectoryEntry& entry = entries_.at(static_cast<std::size_t>(index));
     if (entry.state == EntryTestState::Untested)
         entry.state = runTest(entry);
     return entry.state == EntryTestState::Passed;
 }
 
-EntryTestState ZipReader::runTest(DirectoryEntry& entry)
-{
+EntryTestState ZipReader::runTest(DirectoryEntry& entry) {
     if (events_.entryStart)
         events_.entryStart(entry.storedName);
 
@@ -112,8 +104,8 @@ EntryTestState ZipReader::runTest(DirectoryEntry& entry)
             return EntryTestState::Failed;
         cipher.emplace(password_.bytes);
         cipher->decrypt(reinterpret_cast<unsigned char*>(encryptionHeader.data()), kEncryptionHeaderSize);
-        const auto check = static_cast<std::uint8_t>((entry.flags & kFlagDataDescriptor) ? entry.dosTime >> 8
-                                                                                         : entry.crc >> 24);
+        const auto check =
+            static_cast<std::uint8_t>((entry.flags & kFlagDataDescriptor) ? entry.dosTime >> 8 : entry.crc >> 24);
         if (static_cast<std::uint8_t>(encryptionHeader[kEncryptionHeaderSize - 1]) != check)
             return EntryTestState::Failed;
         position += kEncryptionHeaderSize;

@@ -5,24 +5,20 @@
 namespace qx::zip {
 namespace {
 
-std::uint16_t VersionMadeBy(const EntryFields& entry)
-{
+std::uint16_t VersionMadeBy(const EntryFields& entry) {
     return static_cast<std::uint16_t>(kVersionMadeBy | ((entry.utf8Name ? kHostUtf8Name : 0) << 8));
 }
 
-std::uint16_t VersionNeeded(const EntryFields& entry)
-{
+std::uint16_t VersionNeeded(const EntryFields& entry) {
     return (entry.zip64Sizes || entry.zip64Offset) ? kVersionNeededZip64 : kVersionNeeded;
 }
 
-std::uint32_t Field32(bool inZip64, std::uint64_t value)
-{
+std::uint32_t Field32(bool inZip64, std::uint64_t value) {
     return inZip64 ? kMax32 : static_cast<std::uint32_t>(value);
 }
 
 // The fields both headers share, from "version needed" to the uncompressed size.
-void PutCommonFields(std::string& out, const EntryFields& entry)
-{
+void PutCommonFields(std::string& out, const EntryFields& entry) {
     Put16(out, VersionNeeded(entry));
     Put16(out, entry.flags);
     Put16(out, kMethodDeflate);
@@ -35,8 +31,7 @@ void PutCommonFields(std::string& out, const EntryFields& entry)
 
 } // namespace
 
-std::string LocalHeader(const EntryFields& entry)
-{
+std::string LocalHeader(const EntryFields& entry) {
     std::string extra;
     if (entry.zip64Sizes) {
         Put16(extra, kZip64ExtraId);
@@ -52,8 +47,7 @@ std::string LocalHeader(const EntryFields& entry)
     return out + entry.storedName + extra;
 }
 
-std::string CentralRecord(const EntryFields& entry)
-{
+std::string CentralRecord(const EntryFields& entry) {
     std::string values;
     if (entry.zip64Sizes) {
         Put64(values, entry.uncompressedSize);
@@ -81,8 +75,7 @@ std::string CentralRecord(const EntryFields& entry)
     return out + entry.storedName + extra;
 }
 
-std::string EndRecords(std::uint64_t entryCount, std::uint64_t directorySize, std::uint64_t directoryOffset)
-{
+std::string EndRecords(std::uint64_t entryCount, std::uint64_t directorySize, std::uint64_t directoryOffset) {
     const bool countOverflows = entryCount >= kMax16;
     const bool sizeOverflows = directorySize >= kMax32;
     const bool offsetOverflows = directoryOffset >= kMax32;

@@ -10,8 +10,7 @@
 namespace qx::zip {
 namespace {
 
-std::unique_ptr<OutputDevice> OpenArchiveFile(const std::string& path)
-{
+std::unique_ptr<OutputDevice> OpenArchiveFile(const std::string& path) {
     auto device = std::make_unique<FileOutputDevice>(path);
     if (!device->isOpen())
         throw Error("Cannot create file \"" + path + "\"");
@@ -19,8 +18,7 @@ std::unique_ptr<OutputDevice> OpenArchiveFile(const std::string& path)
 }
 
 // Ten fresh random bytes per file; tests replace the source to repeat an archive byte for byte.
-ZipWriter::RandomSource SystemRandom()
-{
+ZipWriter::RandomSource SystemRandom() {
     return [engine = std::mt19937(std::random_device{}())]() mutable {
         return static_cast<std::uint8_t>(engine() & 0xFF);
     };
@@ -30,15 +28,13 @@ ZipWriter::RandomSource SystemRandom()
 
 ZipWriter::ZipWriter() : random_(SystemRandom()), deviceFactory_(OpenArchiveFile) {}
 
-std::string ZipWriter::rootWithSeparator() const
-{
+std::string ZipWriter::rootWithSeparator() const {
     if (!rootFolder_.empty() && rootFolder_.back() == platform::kPathSeparator)
         return rootFolder_;
     return rootFolder_ + platform::kPathSeparator;
 }
 
-std::string ZipWriter::temporaryPathFor() const
-{
+std::string ZipWriter::temporaryPathFor() const {
     std::string folder = tempFolder_.empty() ? platform::FolderOf(archivePath_) : tempFolder_;
     if (!folder.empty() && folder.back() != platform::kPathSeparator)
         folder += platform::kPathSeparator;
@@ -49,8 +45,7 @@ std::string ZipWriter::temporaryPathFor() const
     }
 }
 
-int ZipWriter::pack()
-{
+int ZipWriter::pack() {
     const auto files = SelectFiles(rootWithSeparator(), masks_, archivePath_);
     PackProgress progress;
     for (const auto& file : files)
@@ -61,7 +56,7 @@ int ZipWriter::pack()
     const std::string target = replaceOld ? temporaryPathFor() : archivePath_;
 
     std::vector<EntryFields> entries;
-    {
+    try {
         auto device = deviceFactory_(target);
         ArchiveFileSink archive(*device);
         EntryWriter writer(archive, password_.bytes, events_, random_, progress);
@@ -76,6 +71,10 @@ int ZipWriter::pack()
         archive.write(EndRecords(entries.size(), directorySize, directoryOffset));
         if (!device->close())
             throw Error("Not enough room to write archive");
+    } catch (...) {
+        if (replaceOld) // a half-written temporary file helps nobody
+            platform::DeleteFilePath(target);
+        throw;
     }
     if (replaceOld) {
         platform::DeleteFilePath(archivePath_);

@@ -126,11 +126,7 @@ void TaDateEdit::keyPressEvent(QKeyEvent* event) {
     event->accept();
     const QChar key = typed.at(0);
     if (key == u'*') {
-        try {
-            setDate(Today());
-        } catch (const Error& error) {
-            report(this, error);
-        }
+        commitFromKey(Today());
         selectAll();
     } else if (key == u'/') {
         QLineEdit::clear();
@@ -142,7 +138,7 @@ void TaDateEdit::keyPressEvent(QKeyEvent* event) {
             return;
         }
         if (step.date)
-            setDate(*step.date);
+            commitFromKey(*step.date);
         selectAll();
     } else if ((key >= u'0' && key <= u'9') || key == QChar::fromLatin1(state_.separator())) {
         if (!hasSelectedText() && text().size() >= kFullLength)
@@ -150,6 +146,15 @@ void TaDateEdit::keyPressEvent(QKeyEvent* event) {
         QLineEdit::keyPressEvent(event);
     } else {
         beep();
+    }
+}
+
+// No error may escape into the event loop: a refused date goes to the operator as a message.
+void TaDateEdit::commitFromKey(DayCount date) {
+    try {
+        setDate(date);
+    } catch (const Error& error) {
+        report(this, error);
     }
 }
 

@@ -63,6 +63,7 @@ protected:
 
 private:
     void showCommittedDate();
+    void commitFromKey(DayCount date);
     void recolour();
     void setTextColour(const QColor& colour);
     void updateWidth();

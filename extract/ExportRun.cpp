@@ -1,5 +1,6 @@
 #include "extract/ExportRun.h"
 
+#include "app/Error.h"
 #include "archive/ArchiveStep.h"
 #include "archive/Dispatch.h"
 #include "extract/TableCatalogue.h"
@@ -151,7 +152,8 @@ void ExportRun(Session& session, OperatorInterface& ui) {
 
     CopyTables(session, ui, sources);
 
-    RunArchiveStep(session, ui, [&](const std::string& archivePath) { Dispatch(session, ui, archivePath); });
+    ArchiveStep archive(session, ui);
+    archive.run([&] { Dispatch(session, ui, archive.writer().archivePath()); });
 }
 
 } // namespace

@@ -9,8 +9,8 @@ constexpr std::size_t kChunk = 16384;
 }
 
 bool LineReader::fill() {
-    if (pos_ > 0 && pos_ == buffer_.size()) {
-        buffer_.clear();
+    if (pos_ > 0) {
+        buffer_.erase(0, pos_);
         pos_ = 0;
     }
     char chunk[kChunk];
@@ -22,9 +22,9 @@ bool LineReader::fill() {
 }
 
 std::optional<std::string> LineReader::readLine(std::size_t maxLength) {
-    std::size_t scanned = pos_;
+    std::size_t scanned = 0; // bytes after pos_ already searched; fill() may move the buffer
     for (;;) {
-        std::size_t end = buffer_.find('\n', scanned);
+        std::size_t end = buffer_.find('\n', pos_ + scanned);
         if (end != std::string::npos && end - pos_ <= maxLength) {
             std::string line = buffer_.substr(pos_, end - pos_);
             pos_ = end + 1;
@@ -34,7 +34,7 @@ std::optional<std::string> LineReader::readLine(std::size_t maxLength) {
         }
         if (buffer_.size() - pos_ > maxLength)
             throw Error("Line too long.");
-        scanned = buffer_.size();
+        scanned = buffer_.size() - pos_;
         if (!fill()) {
             if (pos_ == buffer_.size())
                 return std::nullopt;

@@ -146,7 +146,9 @@ std::string EncodeQuotedPrintable(const std::vector<std::string>& lines) {
 }
 
 std::string EncodeHeaderText(const std::string& text) {
-    return EncodeWordRuns(text, [](const std::string& word) { return !AllPrintableAscii(word); });
+    // A plain word that looks like an encoded word is encoded too, or a reader would decode it.
+    return EncodeWordRuns(
+        text, [](const std::string& word) { return !AllPrintableAscii(word) || word.find("=?") != std::string::npos; });
 }
 
 std::string EncodeDisplayName(const std::string& name) {

@@ -36,6 +36,8 @@ public:
     // True when a reply starts to arrive (or the connection closes) within `timeout`.
     bool replyPending(std::chrono::milliseconds timeout);
 
+    // Drops what was read ahead, for a new connection on the same Connection object.
+    void reset() { reader_.discardBuffered(); }
     // Switches the connection to TLS (STARTTLS); what was read ahead in plain text is dropped.
     void startTls(const TlsSettings& settings);
 

@@ -2,6 +2,7 @@
 // start-up, export run, archive, check and dispatch as the window's "Začni".
 #include "app/ConsoleOperator.h"
 #include "app/ErrorGuard.h"
+#include "app/MainWindowLogic.h"
 #include "app/Session.h"
 #include "app/Startup.h"
 #include "extract/ExportRun.h"
@@ -77,7 +78,7 @@ int main(int argc, char** argv) {
 
     qx::Session session;
     const qx::StartupResult startup = qx::RunStartupSequence(session, qx::StartupOptions{});
-    if (!startup.message.empty()) {
+    if (startup.outcome == qx::StartupOutcome::RootListMissing) {
         std::printf("*** %s\n", startup.message.c_str());
         return 2;
     }

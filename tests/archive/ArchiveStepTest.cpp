@@ -1,9 +1,9 @@
-#include "ArchiveTestSupport.h"
-#include "tests/support/LinuxPeers.h"
-#include "app/Error.h"
-#include "archive/ArchivePassword.h"
-#include "archive/ArchiveName.h"
 #include "archive/ArchiveStep.h"
+#include "tests/support/LinuxPeers.h"
+#include "ArchiveTestSupport.h"
+#include "app/Error.h"
+#include "archive/ArchiveName.h"
+#include "archive/ArchivePassword.h"
 #include "archive/FileSelection.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
@@ -23,8 +23,7 @@ constexpr const char* kMismatch = "Število datotek v kodiranih podatkih se ne u
 
 class ArchiveStepTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         session.selection.workDir = dir.path() + "TEMP/";
         session.selection.outputDir = dir.path() + "izhod/2024"; // missing, without a trailing separator
         session.selection.userDir = "FIRMA.P";
@@ -32,8 +31,7 @@ protected:
         ui.logVisible = true;
     }
 
-    void addTable(const std::string& name, std::size_t size)
-    {
+    void addTable(const std::string& name, std::size_t size) {
         test::WriteWholeFile(session.selection.workDir + name, test::TableLikeBytes(size, 21));
     }
 
@@ -47,8 +45,7 @@ protected:
     ArchiveStep::Dispatch dispatch = [this] { ++dispatched; };
 };
 
-TEST_F(ArchiveStepTest, PacksChecksAndDispatches)
-{
+TEST_F(ArchiveStepTest, PacksChecksAndDispatches) {
     QX_SKIP_WITHOUT_LINUX_PEERS();
     addTable("popa.dbf", 120000);
     addTable("pers.dbf", 3000);
@@ -75,8 +72,7 @@ TEST_F(ArchiveStepTest, PacksChecksAndDispatches)
     EXPECT_EQ(check.exitCode, 0) << check.output;
 }
 
-TEST_F(ArchiveStepTest, NonTableFileGivesTheCountMessageAndStillDispatches)
-{
+TEST_F(ArchiveStepTest, NonTableFileGivesTheCountMessageAndStillDispatches) {
     addTable("popa.dbf", 1000);
     addTable("notes.txt", 10);
     addTable(".skrita.dbf", 10);
@@ -86,8 +82,7 @@ TEST_F(ArchiveStepTest, NonTableFileGivesTheCountMessageAndStillDispatches)
     EXPECT_EQ(dispatched, 1);
 }
 
-TEST_F(ArchiveStepTest, EmptyWorkFolderDispatchesTheEmptyArchive)
-{
+TEST_F(ArchiveStepTest, EmptyWorkFolderDispatchesTheEmptyArchive) {
     step.run(dispatch);
     EXPECT_EQ(session.run.fileCount, 0);
     EXPECT_TRUE(ui.messages.empty());
@@ -95,8 +90,7 @@ TEST_F(ArchiveStepTest, EmptyWorkFolderDispatchesTheEmptyArchive)
     EXPECT_EQ(test::ReadWholeFile(archivePath()).size(), 22u);
 }
 
-TEST_F(ArchiveStepTest, OldArchiveIsReplaced)
-{
+TEST_F(ArchiveStepTest, OldArchiveIsReplaced) {
     platform::CreateDirectories(dir.path() + "izhod/2024");
     test::WriteWholeFile(archivePath(), "old");
     addTable("popa.dbf", 1000);
@@ -106,8 +100,7 @@ TEST_F(ArchiveStepTest, OldArchiveIsReplaced)
 }
 
 // An archive whose two entries carry wrong CRC values: the damage message once, no dispatch.
-TEST_F(ArchiveStepTest, DamagedEntriesGiveOneMessageAndNoDispatch)
-{
+TEST_F(ArchiveStepTest, DamagedEntriesGiveOneMessageAndNoDispatch) {
     QX_SKIP_WITHOUT_LINUX_PEERS();
     addTable("popa.dbf", 5000);
     addTable("pers.dbf", 5000);
@@ -129,7 +122,8 @@ TEST_F(ArchiveStepTest, DamagedEntriesGiveOneMessageAndNoDispatch)
     int started = 0;
     step.reader().setPassword(platform::ToAnsi(ArchivePassword()));
     step.writer().setArchivePath(archive);
-    step.reader().setEvents({.entryStart = [&](const std::string&) { ++started; }});
+    step.reader().setEvents(
+        {.entryStart = [&](const std::string&) { ++started; }, .filePercent = {}, .totalPercent = {}});
     step.Zipper1ZipComplete(2, dispatch);
     EXPECT_EQ(ui.messages, std::vector<std::string>{kDamaged});
     EXPECT_EQ(started, 1);
@@ -137,14 +131,13 @@ TEST_F(ArchiveStepTest, DamagedEntriesGiveOneMessageAndNoDispatch)
     EXPECT_FALSE(ui.logVisible);
 }
 
-TEST_F(ArchiveStepTest, UndecodableStreamEndsTheHandlerWithTheDecoderError)
-{
+TEST_F(ArchiveStepTest, UndecodableStreamEndsTheHandlerWithTheDecoderError) {
     QX_SKIP_WITHOUT_LINUX_PEERS();
     addTable("popa.dbf", 50000);
     const std::string archive = dir.path() + "plain.zip";
-    ASSERT_EQ(RunCommand("cd " + Quote(session.selection.workDir) + " && zip -q " + Quote(archive) + " popa.dbf")
-                  .exitCode,
-              0);
+    ASSERT_EQ(
+        RunCommand("cd " + Quote(session.selection.workDir) + " && zip -q " + Quote(archive) + " popa.dbf").exitCode,
+        0);
     std::string data = test::ReadWholeFile(archive);
     const std::size_t dataStart = 30 + 8 + (static_cast<unsigned char>(data[28]) | data[29] << 8);
     data[dataStart] = static_cast<char>(0xFF); // block type 3 is invalid
@@ -164,21 +157,27 @@ TEST_F(ArchiveStepTest, UndecodableStreamEndsTheHandlerWithTheDecoderError)
     EXPECT_TRUE(ui.barVisible[ProgressBar::File]);
 }
 
-TEST(ArchiveNameTest, FollowsTheRule)
-{
+TEST(ArchiveNameTest, FollowsTheRule) {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"ABCDEFGH.P", "ABCDEFGH.ZIP"}, {"ABCDEFGHI.P", "ABCDEFGH.ZIP"}, {"ABCDEFG.P", "ABCDEFGP.ZIP"},
-        {"FIRMA.P", "FIRMAP.ZIP"},      {"FIRMA._P", "FIRMA._P.ZIP"},    {"SKUPNO    ", "SKUPNO"},
-        {" A._B ", " A._B .ZIP"},       {"  FIRMA.P  ", "FIRMAP.ZIP"},   {"X", "X"},
-        {".P", "P.ZIP"},                {"FIRMA", "FIRMA"},              {"ŽABA.P", "ŽABAP.ZIP"},
+        {"ABCDEFGH.P", "ABCDEFGH.ZIP"},
+        {"ABCDEFGHI.P", "ABCDEFGH.ZIP"},
+        {"ABCDEFG.P", "ABCDEFGP.ZIP"},
+        {"FIRMA.P", "FIRMAP.ZIP"},
+        {"FIRMA._P", "FIRMA._P.ZIP"},
+        {"SKUPNO    ", "SKUPNO"},
+        {" A._B ", " A._B .ZIP"},
+        {"  FIRMA.P  ", "FIRMAP.ZIP"},
+        {"X", "X"},
+        {".P", "P.ZIP"},
+        {"FIRMA", "FIRMA"},
+        {"ŽABA.P", "ŽABAP.ZIP"},
         {"ЖАБА.P", "????P.ZIP"},
     };
     for (const auto& [userDir, name] : cases)
         EXPECT_EQ(ArchiveName(userDir), name) << userDir;
 }
 
-TEST(CountFolderFilesTest, CountsEveryFileButNoFolder)
-{
+TEST(CountFolderFilesTest, CountsEveryFileButNoFolder) {
     test::TempDir dir;
     for (const char* name : {"popa.dbf", "notes.txt", ".skrita.dbf", "brez"})
         test::WriteWholeFile(dir.file(name), "x");

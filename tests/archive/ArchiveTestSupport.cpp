@@ -7,16 +7,14 @@
 
 namespace qx::test {
 
-std::string Quote(const std::string& text)
-{
+std::string Quote(const std::string& text) {
     std::string quoted = "'";
     for (const char c : text)
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
 
-CommandResult RunCommand(const std::string& commandLine)
-{
+CommandResult RunCommand(const std::string& commandLine) {
     CommandResult result;
     FILE* pipe = popen((commandLine + " 2>&1").c_str(), "r");
     if (!pipe)
@@ -31,12 +29,12 @@ CommandResult RunCommand(const std::string& commandLine)
     return result;
 }
 
-std::string TableLikeBytes(std::size_t size, std::uint32_t seed)
-{
-    static const char* const kNames[] = {"NOVAK", "HORVAT", "KOVAČIČ", "KRAJNC", "ZUPANČIČ", "POTOČNIK",
-                                         "MLAKAR", "VIDMAR", "KOS", "GOLOB"};
+std::string TableLikeBytes(std::size_t size, std::uint32_t seed) {
+    static const char* const kNames[] = {"NOVAK",    "HORVAT", "KOVAČIČ", "KRAJNC", "ZUPANČIČ",
+                                         "POTOČNIK", "MLAKAR", "VIDMAR",  "KOS",    "GOLOB"};
     static const char* const kItems[] = {"Storitve", "Material", "Prevoz", "Najemnina", "Svetovanje"};
-    std::mt19937 random(seed);
+    std::mt19937 engine(seed);
+    auto random = [&engine] { return static_cast<unsigned>(engine()); };
     std::string out;
     out.reserve(size + 256);
     out += std::string("\x30\x7E\x0C\x0A", 4) + std::string(28, '\0'); // header start
@@ -52,11 +50,10 @@ std::string TableLikeBytes(std::size_t size, std::uint32_t seed)
     return out;
 }
 
-std::vector<Fields> DumpZipFields(const std::string& archive, const std::string& password)
-{
-    const auto result = RunCommand(std::string(QX_PYTHON) + " " + Quote(std::string(QX_SOURCE_DIR) +
-                                                                        "/tests/archive/zip_fields.py") +
-                                   " " + Quote(archive) + " " + Quote(password));
+std::vector<Fields> DumpZipFields(const std::string& archive, const std::string& password) {
+    const auto result =
+        RunCommand(std::string(QX_PYTHON) + " " + Quote(std::string(QX_SOURCE_DIR) + "/tests/archive/zip_fields.py") +
+                   " " + Quote(archive) + " " + Quote(password));
     if (result.exitCode != 0)
         throw std::runtime_error("zip_fields.py failed: " + result.output);
     std::vector<Fields> entries;

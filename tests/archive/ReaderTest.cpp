@@ -21,8 +21,7 @@ enum class Outcome { Passed, Failed, DecoderError };
 
 class ReaderTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         password = ArchivePassword();
         src = dir.path() + "src/";
         platform::CreateDirectories(src);
@@ -32,8 +31,7 @@ protected:
     }
 
     // Our own archive of the three files, with repeatable random bytes.
-    std::string ourArchive()
-    {
+    std::string ourArchive() {
         zip::ZipWriter writer;
         writer.setRootFolder(src);
         writer.addMask("*.dbf");
@@ -44,8 +42,7 @@ protected:
         return dir.path() + "ours.zip";
     }
 
-    std::vector<Outcome> testAll(const std::string& archive, const std::string& withPassword)
-    {
+    std::vector<Outcome> testAll(const std::string& archive, const std::string& withPassword) {
         reader.setArchivePath(archive);
         reader.setPassword(platform::ToAnsi(withPassword));
         reader.readDirectory();
@@ -61,8 +58,7 @@ protected:
         return outcomes;
     }
 
-    void patch(const std::string& path, std::size_t offset, const std::string& bytes)
-    {
+    void patch(const std::string& path, std::size_t offset, const std::string& bytes) {
         std::string data = test::ReadWholeFile(path);
         data.replace(offset, bytes.size(), bytes);
         test::WriteWholeFile(path, data);
@@ -76,8 +72,7 @@ protected:
 
 const std::vector<Outcome> kAllPassed{Outcome::Passed, Outcome::Passed, Outcome::Passed};
 
-TEST_F(ReaderTest, PassesArchivesOfOtherWriters)
-{
+TEST_F(ReaderTest, PassesArchivesOfOtherWriters) {
     QX_SKIP_WITHOUT_LINUX_PEERS();
     const std::map<std::string, std::string> writers = {
         {"zip", "cd " + Quote(src) + " && zip -q -P " + Quote(password) + " " + Quote(dir.path() + "zip.zip") +
@@ -92,8 +87,7 @@ TEST_F(ReaderTest, PassesArchivesOfOtherWriters)
     }
 }
 
-TEST_F(ReaderTest, PassesOurOwnArchiveAndReportsProgress)
-{
+TEST_F(ReaderTest, PassesOurOwnArchiveAndReportsProgress) {
     std::vector<int> total;
     std::vector<std::string> started;
     reader.setEvents({.entryStart = [&](const std::string& name) { started.push_back(name); },
@@ -106,16 +100,14 @@ TEST_F(ReaderTest, PassesOurOwnArchiveAndReportsProgress)
     EXPECT_TRUE(std::is_sorted(total.begin(), total.end()));
 }
 
-TEST_F(ReaderTest, WrongPasswordFails)
-{
+TEST_F(ReaderTest, WrongPasswordFails) {
     const auto outcomes = testAll(ourArchive(), "Napacno geslo 123");
     for (const auto outcome : outcomes)
         EXPECT_NE(outcome, Outcome::Passed);
     EXPECT_EQ(outcomes[0], Outcome::Failed);
 }
 
-TEST_F(ReaderTest, FlippedDataByteIsNotPassed)
-{
+TEST_F(ReaderTest, FlippedDataByteIsNotPassed) {
     const std::string archive = ourArchive();
     reader.setArchivePath(archive);
     reader.readDirectory();
@@ -127,14 +119,13 @@ TEST_F(ReaderTest, FlippedDataByteIsNotPassed)
             largest = i;
     const auto& entry = reader.entry(largest);
     const std::size_t at = static_cast<std::size_t>(entry.localHeaderOffset + 30 + entry.storedName.size() + 12 +
-                                                     (entry.compressedSize - 12) / 2);
+                                                    (entry.compressedSize - 12) / 2);
     std::string data = test::ReadWholeFile(archive);
     patch(archive, at, std::string(1, static_cast<char>(data[at] ^ 0x10)));
     EXPECT_NE(testAll(archive, password)[static_cast<std::size_t>(largest)], Outcome::Passed);
 }
 
-TEST_F(ReaderTest, FailedEntryIsNotTestedAgain)
-{
+TEST_F(ReaderTest, FailedEntryIsNotTestedAgain) {
     const std::string archive = ourArchive();
     reader.setArchivePath(archive);
     reader.readDirectory();
@@ -148,7 +139,7 @@ TEST_F(ReaderTest, FailedEntryIsNotTestedAgain)
     patch(archive, cdOffset + 16, std::string(1, static_cast<char>(data[cdOffset + 16] ^ 0xFF)));
 
     int starts = 0;
-    reader.setEvents({.entryStart = [&](const std::string&) { ++starts; }});
+    reader.setEvents({.entryStart = [&](const std::string&) { ++starts; }, .filePercent = {}, .totalPercent = {}});
     reader.setArchivePath(archive);
     reader.setPassword(platform::ToAnsi(password));
     reader.readDirectory();
@@ -161,8 +152,7 @@ TEST_F(ReaderTest, FailedEntryIsNotTestedAgain)
     EXPECT_EQ(starts, 2);
 }
 
-TEST_F(ReaderTest, TruncatedArchiveHasNoDirectory)
-{
+TEST_F(ReaderTest, TruncatedArchiveHasNoDirectory) {
     const std::string archive = ourArchive();
     const std::string data = test::ReadWholeFile(archive);
     for (const std::size_t keep : {data.size() / 2, data.size() - 1, std::size_t{10}, std::size_t{0}}) {
@@ -173,15 +163,13 @@ TEST_F(ReaderTest, TruncatedArchiveHasNoDirectory)
     }
 }
 
-TEST_F(ReaderTest, MissingArchiveIsAnError)
-{
+TEST_F(ReaderTest, MissingArchiveIsAnError) {
     reader.setArchivePath(dir.path() + "none.zip");
     EXPECT_THROW(reader.readDirectory(), Error);
 }
 
 // zip writing to a pipe marks the entry with a data descriptor: the check byte is the time's high byte.
-TEST_F(ReaderTest, DataDescriptorEntryUsesTheTimeForItsCheckByte)
-{
+TEST_F(ReaderTest, DataDescriptorEntryUsesTheTimeForItsCheckByte) {
     QX_SKIP_WITHOUT_LINUX_PEERS();
     const std::string archive = dir.path() + "stream.zip";
     const auto made =
@@ -192,16 +180,18 @@ TEST_F(ReaderTest, DataDescriptorEntryUsesTheTimeForItsCheckByte)
     ASSERT_EQ(reader.entryCount(), 1);
     ASSERT_TRUE(reader.entry(0).flags & 0x0008);
     EXPECT_EQ(testAll(archive, password), std::vector<Outcome>{Outcome::Passed});
-    EXPECT_EQ(testAll(archive, "wrong"), std::vector<Outcome>{Outcome::Failed});
+    // zip's random header bytes leave a 1 in 256 chance that a wrong password meets the check byte;
+    // the data then decodes to nothing sensible.
+    EXPECT_NE(testAll(archive, "wrong"), std::vector<Outcome>{Outcome::Passed});
 }
 
 // A stored CRC of 0 is not compared: with the check byte taken from the time, the entry passes.
-TEST_F(ReaderTest, StoredCrcOfZeroIsNotCompared)
-{
+TEST_F(ReaderTest, StoredCrcOfZeroIsNotCompared) {
     QX_SKIP_WITHOUT_LINUX_PEERS();
     const std::string archive = dir.path() + "stream.zip";
-    ASSERT_EQ(RunCommand("zip -q -P " + Quote(password) + " - - < " + Quote(src + "pers.dbf") + " > " +
-                         Quote(archive)).exitCode, 0);
+    ASSERT_EQ(RunCommand("zip -q -P " + Quote(password) + " - - < " + Quote(src + "pers.dbf") + " > " + Quote(archive))
+                  .exitCode,
+              0);
     const std::string data = test::ReadWholeFile(archive);
     const auto* end = reinterpret_cast<const unsigned char*>(data.data() + data.size() - 22);
     const std::size_t cdOffset = end[16] | end[17] << 8 | end[18] << 16 | end[19] << 24;

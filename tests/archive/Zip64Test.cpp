@@ -18,8 +18,7 @@ namespace {
 using test::Quote;
 using test::RunCommand;
 
-TEST(Zip64Test, LargeInputIsReadByOtherReaders)
-{
+TEST(Zip64Test, LargeInputIsReadByOtherReaders) {
     test::TempDir dir;
     const std::string work = dir.path() + "TEMP/";
     std::filesystem::create_directories(work);

@@ -59,7 +59,7 @@ def main():
         print(f'name={name.hex()} made_by={made_by & 0xFF} host={made_by >> 8} needed={needed} flags={flags} '
               f'method={method} time={time} date={date} crc={crc:08x} csize={csize} usize={usize} '
               f'extra={extra_len} lextra={lextra_len} comment={comment} disk={disk_start} int_attr={int_attr} '
-              f'ext_attr={ext_attr} local_same={int(local_same)} hdr10={header[10]:02x} hdr11={header[11]:02x} '
+              f'ext_attr={ext_attr} local_same={int(local_same)} hdr_random={header[:10].hex()} hdr10={header[10]:02x} hdr11={header[11]:02x} '
               f'data_end={start + csize}')
         pos += 46 + name_len + extra_len + comment
     print(f'end disk={disk} cd_disk={cd_disk} count_disk={count_disk} count={count} cd_size={cd_size} '

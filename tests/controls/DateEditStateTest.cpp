@@ -1,6 +1,7 @@
 #include "controls/DateEditState.h"
 
 #include "app/Error.h"
+#include "platform/Clock.h"
 
 #include <gtest/gtest.h>
 
@@ -58,6 +59,23 @@ TEST(DateEditState, StartsWithTodayAndTheSystemOrder) {
     EXPECT_EQ(state.dateFormat(), "");
     EXPECT_TRUE(state.zeroDateIsValid());
     EXPECT_EQ(state.epoch(), DefaultEpoch(CivilDateOf(Today()).year));
+}
+
+TEST(DateEditState, EpochFollowsTheYearOfToday) {
+    // Mid-June noon UTC, so any local time zone stays in the same year.
+    const std::vector<std::pair<std::int64_t, int>> cases = {
+        {1718452800, 1940}, // 2024
+        {1749988800, 1940}, // 2025
+        {1781524800, 1950}, // 2026
+        {2065521600, 1960}, // 2035
+    };
+    for (const auto& [now, epoch] : cases) {
+        platform::SetClockForTests([now = now] { return now; });
+        const DateEditState state(kSlovenianShortFormat);
+        EXPECT_EQ(state.epoch(), epoch) << now;
+        EXPECT_EQ(state.lastValidDate(), Today());
+    }
+    platform::SetClockForTests({});
 }
 
 TEST(DateEditState, DisplayRule) {

@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
+#include <gtest/gtest.h>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -40,5 +42,23 @@ public:
     int beeps = 0;
     std::vector<std::string> errors;
 };
+
+} // namespace qx::test
+
+namespace qx::test {
+
+// Runs `act` on the modal dialog of type Dialog once its exec() loop is up.
+template <class Dialog, class Action> void WhenModalShown(Action act) {
+    QTimer::singleShot(0, [act] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            ADD_FAILURE() << "no modal dialog of the expected type";
+            if (QWidget* other = QApplication::activeModalWidget())
+                other->close();
+            return;
+        }
+        act(*dialog);
+    });
+}
 
 } // namespace qx::test

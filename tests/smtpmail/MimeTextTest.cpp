@@ -67,6 +67,7 @@ TEST(EncodedWords, EncodeOnlyRunsOfWordsOutsidePrintableAscii) {
         {"\xC4\x8Cop \xC5\xA0u\xC5\xA1tar", "=?UTF-8?B?xIxvcCDFoHXFoXRhcg==?="},
         {"\xC4\x8Cop in \xC5\xA0u\xC5\xA1tar", "=?UTF-8?B?xIxvcA==?= in =?UTF-8?B?xaB1xaF0YXI=?="},
         {"tab\there", "=?UTF-8?B?dGFiCWhlcmU=?="},
+        {"=?x?= test", "=?UTF-8?B?PT94Pz0=?= test"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(EncodeHeaderText(c.input), c.expected) << c.input;

@@ -1,0 +1,59 @@
+#pragma once
+// A minimal HTTP/1.1 client for the account descriptors and the update information: one
+// GET at a time, plain or over TLS, redirects not followed, no credentials, no cookies.
+// A connection the server keeps alive is reused by the next GET to the same scheme, host
+// and port, and closed before a GET anywhere else.
+#include "app/Error.h"
+#include "net/Connection.h"
+
+#include <chrono>
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace qx::net {
+
+// A response whose status is not 2xx; the text is the status line ("HTTP/1.1 404 Not Found").
+class HttpStatusError : public Error {
+public:
+    HttpStatusError(int status, const std::string& statusLine) : Error(statusLine), status_(status) {}
+    int status() const { return status_; }
+
+private:
+    int status_;
+};
+
+class HttpClient {
+public:
+    // Send and receive time-out of HTTPS connections; plain connections wait without limit.
+    static constexpr std::chrono::milliseconds kTlsTimeout{30000};
+
+    HttpClient(std::string userAgent, TlsSettings tls);
+    ~HttpClient(); // closes any open connection
+
+    // Runs between wait slices (the window processes its messages there).
+    void setIdleCallback(platform::Socket::IdleCallback idle) { idle_ = std::move(idle); }
+    // Guards memory against a runaway body; 0 (the default) means no limit.
+    void setBodyLimit(std::size_t bytes) { bodyLimit_ = bytes; }
+
+    // GETs `url` and appends a 2xx response's body to `body`. Throws qx::Error for every
+    // failure ("Unknown Protocol", name resolution, refused connection, TLS handshake,
+    // a connection closed early) and HttpStatusError for any status other than 2xx.
+    void get(const std::string& url, std::string& body);
+
+    // Closes a kept connection.
+    void close();
+
+private:
+    // A connection to `key` that is still usable, or a new one.
+    Connection& connectionFor(const struct Url& url);
+
+    std::string userAgent_;
+    TlsSettings tls_;
+    platform::Socket::IdleCallback idle_;
+    std::size_t bodyLimit_ = 0;
+    std::unique_ptr<Connection> connection_;
+    std::string connectionKey_; // scheme://host:port of the kept connection
+};
+
+} // namespace qx::net

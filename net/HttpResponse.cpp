@@ -1,0 +1,178 @@
+#include "net/HttpResponse.h"
+
+#include "app/Error.h"
+
+#include <cctype>
+
+namespace qx::net {
+
+namespace {
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string Trimmed(const std::string& text) {
+    std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// Whether a comma-separated header value lists `token` (letter case ignored).
+bool ListsToken(const std::string& value, const std::string& token) {
+    std::string lower = Lower(value);
+    std::size_t start = 0;
+    while (start <= lower.size()) {
+        std::size_t comma = lower.find(',', start);
+        if (Trimmed(lower.substr(start, comma - start)) == token)
+            return true;
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    return false;
+}
+
+// A decimal or hexadecimal count that must fit in size_t; nullopt when it is none.
+std::optional<std::size_t> ParseCount(const std::string& text, int base) {
+    if (text.empty())
+        return std::nullopt;
+    std::size_t value = 0;
+    for (char c : text) {
+        int digit;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (base == 16 && std::isxdigit(static_cast<unsigned char>(c)))
+            digit = std::tolower(static_cast<unsigned char>(c)) - 'a' + 10;
+        else
+            return std::nullopt;
+        if (value > (SIZE_MAX - static_cast<std::size_t>(digit)) / static_cast<std::size_t>(base))
+            return std::nullopt;
+        value = value * static_cast<std::size_t>(base) + static_cast<std::size_t>(digit);
+    }
+    return value;
+}
+
+void CheckLimit(const std::string& body, std::size_t limit) {
+    if (limit > 0 && body.size() > limit)
+        throw Error("Response too large.");
+}
+
+} // namespace
+
+std::optional<std::string> HttpResponseHead::header(const std::string& name) const {
+    std::string wanted = Lower(name);
+    for (const auto& [key, value] : headers)
+        if (Lower(key) == wanted)
+            return value;
+    return std::nullopt;
+}
+
+bool HttpResponseHead::chunked() const {
+    auto coding = header("Transfer-Encoding");
+    return coding && ListsToken(*coding, "chunked");
+}
+
+bool HttpResponseHead::keepAlive() const {
+    auto connection = header("Connection");
+    if (connection && ListsToken(*connection, "close"))
+        return false;
+    // A body that ends with the server's close leaves nothing to keep.
+    if (!chunked() && !header("Content-Length") && status != 204 && status != 304)
+        return false;
+    if (version == "HTTP/1.0")
+        return connection && ListsToken(*connection, "keep-alive");
+    return true;
+}
+
+HttpResponseHead HttpResponseReader::readHead() {
+    for (;;) {
+        auto statusLine = reader_.readLine(kMaxLineLength);
+        if (!statusLine)
+            throw Error("Connection closed gracefully.");
+        HttpResponseHead head;
+        head.statusLine = *statusLine;
+        // "HTTP/1.1 200 OK": version, blank, three digits, then a blank and the reason or nothing.
+        std::size_t blank = statusLine->find(' ');
+        std::string code = blank == std::string::npos ? std::string() : statusLine->substr(blank + 1, 3);
+        if (statusLine->rfind("HTTP/", 0) != 0 || code.size() != 3 ||
+            code.find_first_not_of("0123456789") != std::string::npos ||
+            (statusLine->size() > blank + 4 && (*statusLine)[blank + 4] != ' '))
+            throw Error("Invalid HTTP response: " + statusLine->substr(0, 80));
+        head.version = statusLine->substr(0, blank);
+        head.status = std::stoi(code);
+
+        for (std::size_t count = 0;; ++count) {
+            auto line = reader_.readLine(kMaxLineLength);
+            if (!line)
+                throw Error("Connection closed gracefully.");
+            if (line->empty())
+                break;
+            if (count >= kMaxHeaderLines)
+                throw Error("Too many header lines in the HTTP response.");
+            if ((line->front() == ' ' || line->front() == '\t') && !head.headers.empty()) {
+                head.headers.back().second += " " + Trimmed(*line); // obsolete line folding
+                continue;
+            }
+            std::size_t colon = line->find(':');
+            if (colon == std::string::npos || colon == 0)
+                throw Error("Invalid HTTP header: " + line->substr(0, 80));
+            head.headers.emplace_back(line->substr(0, colon), Trimmed(line->substr(colon + 1)));
+        }
+        if (head.status != 100)
+            return head;
+    }
+}
+
+void HttpResponseReader::readBody(const HttpResponseHead& head, std::string& body, std::size_t bodyLimit) {
+    if (head.status == 204 || head.status == 304 || (head.status >= 100 && head.status < 200))
+        return;
+    if (head.chunked()) {
+        readChunked(body, bodyLimit);
+        return;
+    }
+    if (auto length = head.header("Content-Length")) {
+        auto count = ParseCount(*length, 10);
+        if (!count)
+            throw Error("Invalid Content-Length: " + length->substr(0, 40));
+        if (bodyLimit > 0 && *count > bodyLimit)
+            throw Error("Response too large.");
+        reader_.readExact(*count, body);
+        return;
+    }
+    reader_.readToEnd(body, bodyLimit);
+}
+
+void HttpResponseReader::readChunked(std::string& body, std::size_t bodyLimit) {
+    for (;;) {
+        auto line = reader_.readLine(kMaxLineLength);
+        if (!line)
+            throw Error("Connection closed early.");
+        std::string sizeText = Trimmed(line->substr(0, line->find(';'))); // chunk extensions ignored
+        auto size = ParseCount(sizeText, 16);
+        if (!size)
+            throw Error("Invalid chunk size: " + sizeText.substr(0, 40));
+        if (*size == 0)
+            break;
+        if (bodyLimit > 0 && *size > bodyLimit)
+            throw Error("Response too large.");
+        reader_.readExact(*size, body);
+        CheckLimit(body, bodyLimit);
+        auto end = reader_.readLine(kMaxLineLength);
+        if (!end || !end->empty())
+            throw Error("Invalid chunked body.");
+    }
+    // Trailer fields up to the empty line.
+    for (std::size_t count = 0;; ++count) {
+        auto line = reader_.readLine(kMaxLineLength);
+        if (!line || line->empty())
+            return;
+        if (count >= kMaxHeaderLines)
+            throw Error("Too many header lines in the HTTP response.");
+    }
+}
+
+} // namespace qx::net

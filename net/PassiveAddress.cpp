@@ -1,0 +1,77 @@
+#include "net/PassiveAddress.h"
+
+#include <vector>
+
+namespace qx::net {
+
+namespace {
+
+std::optional<int> Byte(const std::string& text) {
+    std::size_t first = text.find_first_not_of(' ');
+    std::size_t last = text.find_last_not_of(' ');
+    if (first == std::string::npos || last - first + 1 > 3)
+        return std::nullopt;
+    int value = 0;
+    for (std::size_t i = first; i <= last; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return std::nullopt;
+        value = value * 10 + (text[i] - '0');
+    }
+    if (value > 255)
+        return std::nullopt;
+    return value;
+}
+
+bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
+
+} // namespace
+
+std::optional<PassiveAddress> ParsePassiveReply(const std::string& firstLine) {
+    std::string numbers;
+    std::size_t open = firstLine.find('(');
+    std::size_t close = firstLine.find(')');
+    if (open != std::string::npos && close != std::string::npos && close > open) {
+        numbers = firstLine.substr(open + 1, close - open - 1);
+    } else {
+        std::size_t blank = firstLine.find_last_of(' ');
+        numbers = blank == std::string::npos ? firstLine : firstLine.substr(blank + 1);
+    }
+    std::vector<int> values;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t comma = numbers.find(',', start);
+        auto value = Byte(numbers.substr(start, comma - start));
+        if (!value || values.size() == 6)
+            return std::nullopt;
+        values.push_back(*value);
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    if (values.size() != 6)
+        return std::nullopt;
+    PassiveAddress address;
+    address.host = std::to_string(values[0]) + "." + std::to_string(values[1]) + "." + std::to_string(values[2]) +
+                   "." + std::to_string(values[3]);
+    address.port = static_cast<std::uint16_t>(values[4] * 256 + values[5]);
+    return address;
+}
+
+bool IsPrivateAddress(const std::string& address) {
+    if (StartsWith(address, "127") || StartsWith(address, "10.") || StartsWith(address, "169.254") ||
+        StartsWith(address, "192.168"))
+        return true;
+    if (!StartsWith(address, "172."))
+        return false;
+    std::size_t dot = address.find('.', 4);
+    auto second = Byte(address.substr(4, dot == std::string::npos ? std::string::npos : dot - 4));
+    return second && *second >= 16 && *second <= 31;
+}
+
+PassiveAddress DataConnectionAddress(const PassiveAddress& announced, const std::string& peerAddress) {
+    if (IsPrivateAddress(announced.host) && !peerAddress.empty() && !IsPrivateAddress(peerAddress))
+        return {peerAddress, announced.port};
+    return announced;
+}
+
+} // namespace qx::net

@@ -1,0 +1,262 @@
+#include "net/SmtpClient.h"
+
+#include "app/Error.h"
+#include "net/MessageEncoder.h"
+#include "net/MimeText.h"
+#include "platform/HostName.h"
+#include "text/Utf8.h"
+
+#include <algorithm>
+#include <cctype>
+#include <openssl/ssl.h>
+#include <sstream>
+
+namespace qx::net {
+
+namespace {
+
+bool IsStartTls(SmtpTlsMode mode) {
+    return mode == SmtpTlsMode::StartTlsWhenOffered || mode == SmtpTlsMode::StartTlsRequired;
+}
+
+// The TLS library is loaded with the first TLS connection; false when it cannot be.
+bool LoadTlsLibrary() {
+    return OPENSSL_init_ssl(0, nullptr) == 1;
+}
+
+// One byte per character: codes up to 255 as they are, anything else "?".
+std::string SingleBytes(const std::string& text, unsigned highest) {
+    std::string out;
+    for (const CodePoint& point : DecodeUtf8(text))
+        out += point.value <= highest ? static_cast<char>(point.value) : '?';
+    return out;
+}
+
+std::string UpperAscii(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string TrimBlanks(const std::string& text) {
+    auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+} // namespace
+
+SmtpClient::SmtpClient() : greetingName_(platform::LocalHostName()) {}
+
+SmtpClient::~SmtpClient() {
+    disconnect();
+}
+
+void SmtpClient::setTlsMode(SmtpTlsMode mode) {
+    if (mode != SmtpTlsMode::None && !tls_)
+        throw Error("A TLS channel must be attached before a TLS mode is set.", kSmtpErrorKind);
+    if (mode != tlsMode_) {
+        if (mode == SmtpTlsMode::Implicit && port_ == kPlainPort)
+            port_ = kImplicitTlsPort;
+        else if (mode != SmtpTlsMode::Implicit && port_ == kImplicitTlsPort)
+            port_ = kPlainPort;
+    }
+    tlsMode_ = mode;
+    if (IsStartTls(mode))
+        useEhlo_ = true;
+}
+
+bool SmtpClient::connected() const {
+    return connection_ && connection_->isOpen();
+}
+
+void SmtpClient::connect() {
+    if (connected())
+        throw Error("Already connected.", kSmtpErrorKind);
+    if (host_.empty())
+        throw Error("A Host is required", kSmtpErrorKind);
+    if (port_ == 0)
+        throw Error("A Port is required", kSmtpErrorKind);
+    if (port_ < 0 || port_ > 65535)
+        throw Error("Invalid port " + std::to_string(port_), kSmtpErrorKind);
+    // In the STARTTLS modes a missing library only shows at the handshake.
+    if (tlsMode_ == SmtpTlsMode::Implicit && !LoadTlsLibrary())
+        throw Error("Could not load SSL library.", kTlsErrorKind);
+
+    connection_ = std::make_unique<Connection>();
+    connection_->setIdleCallback(idle_);
+    // Bounds every read, the TLS handshakes included; a reply as a whole is bounded by the protocol.
+    connection_->setReceiveTimeout(replyTimeout_);
+    connection_->setSendTimeout(replyTimeout_);
+    protocol_ = std::make_unique<PingPong>(*connection_);
+    protocol_->setReplyTimeout(replyTimeout_);
+    authenticated_ = false;
+    capabilities_.clear();
+    try {
+        try {
+            connection_->connect(host_, static_cast<std::uint16_t>(port_));
+        } catch (const Error& e) {
+            throw Error(e.what(), kSocketErrorKind);
+        }
+        if (tlsMode_ == SmtpTlsMode::Implicit) {
+            try {
+                connection_->startTls(*tls_);
+            } catch (const Error& e) {
+                throw Error(e.what(), kTlsErrorKind);
+            }
+        }
+        Reply greeting = protocol_->readReply();
+        if (!greeting.is(220))
+            throw Error(greeting.text(), kSmtpReplyErrorKind);
+        greet();
+    } catch (...) {
+        closeWithoutQuit();
+        throw;
+    }
+}
+
+// EHLO, or HELO when EHLO is off or refused; EHLO's lines after the first are the capabilities.
+void SmtpClient::greet() {
+    capabilities_.clear();
+    if (useEhlo_) {
+        Reply reply = protocol_->command(SingleBytes("EHLO " + greetingName_, 127));
+        if (reply.is(250)) {
+            for (std::size_t i = 1; i < reply.lines.size(); ++i)
+                capabilities_.push_back(reply.lines[i].size() > 4 ? reply.lines[i].substr(4) : std::string());
+            return;
+        }
+    }
+    command("HELO " + greetingName_, {250});
+}
+
+void SmtpClient::send(const MailMessage& message) {
+    if (!connected())
+        throw Error("Not connected.", kSmtpErrorKind);
+    startTlsIfDue();
+    authenticateIfDue();
+    transaction(message);
+}
+
+void SmtpClient::startTlsIfDue() {
+    if (!IsStartTls(tlsMode_) || connection_->tlsActive())
+        return;
+    if (!offers("STARTTLS")) {
+        if (tlsMode_ == SmtpTlsMode::StartTlsWhenOffered)
+            return;
+        quitAndClose();
+        throw Error("SSL is not available on this server.", kTlsErrorKind);
+    }
+    Reply reply = protocol_->command("STARTTLS");
+    if (!reply.is(220)) {
+        quitAndClose();
+        throw Error("Start SSL negotiation command failed.", kTlsErrorKind);
+    }
+    try {
+        if (!LoadTlsLibrary())
+            throw Error("Could not load SSL library.", kTlsErrorKind);
+        protocol_->startTls(*tls_);
+    } catch (const Error&) {
+        closeWithoutQuit();
+        throw Error("SSL negotiation failed.", kTlsErrorKind);
+    }
+    try {
+        greet();
+    } catch (...) {
+        closeWithoutQuit();
+        throw;
+    }
+}
+
+// AUTH LOGIN (RFC 4954), once per connection, only when offered; otherwise the transaction
+// goes on unauthenticated and the server decides.
+void SmtpClient::authenticateIfDue() {
+    if (authenticated_ || userName_.empty())
+        return;
+    auto mechanisms = authMechanisms();
+    if (std::find(mechanisms.begin(), mechanisms.end(), "LOGIN") != mechanisms.end()) {
+        command("AUTH LOGIN", {334});
+        Reply reply = command(Base64Encode(SingleBytes(userName_, 255)), {334, 235});
+        if (reply.is(334))
+            command(Base64Encode(SingleBytes(password_, 255)), {235});
+    }
+    authenticated_ = true;
+}
+
+void SmtpClient::transaction(const MailMessage& message) {
+    // Encoded first: a message that cannot be written starts no transaction.
+    const std::string data = DotStuff(EncodeMessage(message));
+    const std::string sender = TrimBlanks(message.sender.empty() ? message.from.address : message.sender);
+    try {
+        command("MAIL FROM:<" + sender + ">", {250});
+        for (const auto& recipient : message.to)
+            command("RCPT TO:<" + recipient.address + ">", {250, 251});
+        command("DATA", {354});
+        connection_->writeAll(data);
+        command(".", {250});
+    } catch (const Error& refusal) {
+        if (refusal.kind() == kSmtpReplyErrorKind && connected()) {
+            try {
+                protocol_->command("RSET");
+            } catch (const Error&) {
+            }
+        }
+        throw;
+    }
+}
+
+Reply SmtpClient::command(const std::string& line, std::initializer_list<int> accepted) {
+    Reply reply = protocol_->command(SingleBytes(line, 127));
+    if (std::find(accepted.begin(), accepted.end(), reply.code) == accepted.end())
+        throw Error(reply.text(), kSmtpReplyErrorKind);
+    return reply;
+}
+
+bool SmtpClient::offers(const std::string& capability) const {
+    for (const auto& line : capabilities_)
+        if (UpperAscii(TrimBlanks(line)) == capability)
+            return true;
+    return false;
+}
+
+// From "AUTH LOGIN PLAIN" and "AUTH=LOGIN" lines alike.
+std::vector<std::string> SmtpClient::authMechanisms() const {
+    std::vector<std::string> mechanisms;
+    for (const auto& line : capabilities_) {
+        std::string upper = UpperAscii(line);
+        if (upper.size() < 5 || upper.compare(0, 4, "AUTH") != 0 || (upper[4] != ' ' && upper[4] != '='))
+            continue;
+        std::string rest = upper.substr(5);
+        std::replace(rest.begin(), rest.end(), '=', ' ');
+        std::istringstream words(rest);
+        for (std::string word; words >> word;)
+            mechanisms.push_back(word);
+    }
+    return mechanisms;
+}
+
+void SmtpClient::disconnect() {
+    if (connected())
+        quitAndClose();
+    closeWithoutQuit();
+    authenticated_ = false;
+}
+
+void SmtpClient::quitAndClose() {
+    try {
+        if (replyTimeout_.count() == 0 || replyTimeout_ > kQuitReplyTimeout)
+            protocol_->setReplyTimeout(kQuitReplyTimeout);
+        protocol_->command("QUIT");
+    } catch (const Error&) {
+    }
+    closeWithoutQuit();
+}
+
+void SmtpClient::closeWithoutQuit() {
+    if (connection_)
+        connection_->close();
+    protocol_.reset();
+    connection_.reset();
+}
+
+} // namespace qx::net

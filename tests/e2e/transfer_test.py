@@ -1,0 +1,181 @@
+#!/usr/bin/python3
+"""Whole transfers through qxbatch against the stand-in service on 127.0.0.1: the sample
+installation, the export run, the archive, the check, the upload, the notice, the hand-off.
+
+    transfer_test.py SOURCE_DIR BINARY_DIR
+"""
+import datetime
+import email
+import email.header
+import email.policy
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+import zipfile
+from pathlib import Path
+
+SOURCE = Path(sys.argv[1]).resolve()
+BINARY = Path(sys.argv[2]).resolve()
+PYTHON = "/usr/bin/python3"
+SUCCESS = "Prepis podatkov je uspešno končan."
+FAILURE = "Prepis podatkov ni bil uspešen!"
+TODAY = datetime.date.today().strftime("%d.%m.%Y")
+
+
+def archive_password():
+    source = (SOURCE / "archive/ArchivePassword.cpp").read_text()
+    scrambled = re.search(r'"([0-9A-F]{34})"', source).group(1)
+    return subprocess.run([BINARY / "bin/qxscramble", "-d", scrambled], check=True, capture_output=True).stdout
+
+
+def snapshot(root):
+    """Bytes and times of every file of the data root, to prove a run never writes there."""
+    return {p: (p.read_bytes(), p.stat().st_mtime_ns) for p in sorted(root.rglob("*")) if p.is_file()}
+
+
+class StandInService:
+    def __init__(self, state):
+        self.state = state
+        self.process = subprocess.Popen(
+            [PYTHON, SOURCE / "tools/service/run_service.py", "run", "--dir", state,
+             "--qxscramble", BINARY / "bin/qxscramble"],
+            stdout=subprocess.PIPE, text=True)
+        ready = self.process.stdout.readline()
+        if not ready.startswith("READY"):
+            raise RuntimeError("the stand-in service did not start: " + ready)
+        self.environment = dict(line.split("=", 1) for line in (state / "service.env").read_text().split())
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(10)
+
+    def uploads(self):
+        return sorted((self.state / "ftp/SERVIS_NOVAK").glob("*.zip"))
+
+    def notices(self):
+        return [email.message_from_bytes(p.read_bytes(), policy=email.policy.default)
+                for p in sorted((self.state / "mail").glob("*.eml"))]
+
+
+class TransferTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.scratch = Path(tempfile.mkdtemp(prefix="qxe2e-"))
+        cls.sample = cls.scratch / "sample"
+        subprocess.run([PYTHON, SOURCE / "tools/sample/make_sample.py", cls.sample,
+                        "--qxscramble", BINARY / "bin/qxscramble"], check=True, capture_output=True)
+        cls.manifest = json.loads((cls.sample / "sample.json").read_text())
+        cls.password = archive_password()
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.scratch, ignore_errors=True)
+
+    def setUp(self):
+        self.folder = Path(tempfile.mkdtemp(dir=self.scratch))
+        self.root = self.folder / "kerno"
+        shutil.copytree(self.sample, self.root, copy_function=shutil.copy2)
+        # A program folder of the test's own: qx.ini, TEMP and VorMail.exe live beside the program.
+        self.bin = self.folder / "bin"
+        self.bin.mkdir()
+        shutil.copy2(BINARY / "bin/qxbatch", self.bin / "qxbatch")
+        self.service = StandInService(self.folder / "service")
+        self.addCleanup(self.service.stop)
+        self.before = snapshot(self.root)
+
+    def company(self, user):
+        return next(c for c in self.manifest["companies"] if c["dir"] == user)
+
+    def qxbatch(self, *arguments, **environment):
+        env = dict(os.environ, VORTANE=str(self.root) + "/", **self.service.environment, **environment)
+        if "VOR_EXTMAIL" not in environment:
+            env.pop("VOR_EXTMAIL", None)
+        result = subprocess.run([self.bin / "qxbatch", *arguments], env=env, capture_output=True, text=True,
+                                timeout=300)
+        self.assertEqual(snapshot(self.root), self.before, "the run wrote into the data root")
+        return result
+
+    def assertArchiveHoldsTheCopies(self, archive):
+        with zipfile.ZipFile(archive) as packed:
+            names = sorted(packed.namelist())
+            self.assertEqual(names, sorted(p.name for p in (self.bin / "TEMP").glob("*.dbf")))
+            for name in names:
+                self.assertEqual(packed.read(name, pwd=self.password), (self.bin / "TEMP" / name).read_bytes(), name)
+        return names
+
+    def test_ftp_delivery_with_the_notice(self):
+        result = self.qxbatch("FIRMA.P")
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        self.assertIn(SUCCESS, result.stdout)
+        for line in ("Prepis podatkov v delovno mapo", "Stiskanje podatkov", "Kontrola zapisa...",
+                     "Prepis podatkov na FTP strežnik...", "Prijava na strežnik uspešna...", "Konec prepisovanja..."):
+            self.assertIn(line, result.stdout)
+        company = self.company("FIRMA.P")
+        uploads = self.service.uploads()
+        self.assertEqual([p.name for p in uploads], [company["tax_number"] + "A.zip"])
+        self.assertIn("racn.dbf", self.assertArchiveHoldsTheCopies(uploads[0]))
+        self.assertEqual(uploads[0].read_bytes(), (self.root / "PRENOS/FIRMAP.ZIP").read_bytes())
+
+        notices = self.service.notices()
+        self.assertEqual(len(notices), 1)
+        notice = notices[0]
+        self.assertEqual(str(notice["Subject"]), f"Podatki stranke {company['firm']}, izdani do {TODAY}")
+        self.assertEqual(notice["From"].addresses[0].display_name, company["firm"])
+        self.assertEqual(notice["To"].addresses[0].addr_spec, "obvestila@servis-novak.example.com")
+        self.assertIn(f"podatki stranke {company['firm']}, izdani do datuma {TODAY}.", notice.get_content())
+        self.assertIn("Obvestilo o prepisu podatkov je bilo poslano", result.stdout)
+
+    def test_date_mode_with_an_end_date(self):
+        result = self.qxbatch("DRUGA._G", "--end-date", "30.06.2025")
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        self.assertIn("RACN.DBF" + "." * 20, result.stdout)
+        upload = self.service.uploads()[0]
+        self.assertArchiveHoldsTheCopies(upload)
+        with zipfile.ZipFile(upload) as packed:
+            packed.extract("racn.dbf", self.folder, pwd=self.password)
+        dates = subprocess.run(
+            [PYTHON, "-c", "import dbfread,sys; print('\\n'.join(str(r['RACNDATU']) for r in "
+                           "dbfread.DBF(sys.argv[1], encoding='cp852')))", self.folder / "racn.dbf"],
+            check=True, capture_output=True, text=True).stdout.split()
+        self.assertTrue(dates)
+        self.assertTrue(all("2025-01-01" <= d <= "2025-06-30" for d in dates), dates)
+        self.assertIn("2025-01-01", dates)
+
+    def test_mail_delivery_through_the_external_mailer(self):
+        record = self.folder / "request.ini"
+        mailer = self.bin / "VorMail.exe"
+        mailer.write_text(f"#!/bin/sh\ncp \"$1\" {record}\n")
+        mailer.chmod(0o755)
+        result = self.qxbatch("KOVINAR23.P", VOR_EXTMAIL="d")
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        request = record.read_bytes().decode("cp1250")
+        archive = self.root / "PRENOS/KOVINAR2.ZIP"
+        self.assertIn("prejemnik=racunovodstvo@servis-novak.example.com", request)
+        self.assertIn("predmet=Podatki od KOVINAR23.P", request)
+        self.assertIn("steviloprilog=1", request)
+        self.assertIn(f"priloga1={archive}", request)
+        self.assertArchiveHoldsTheCopies(archive)
+        self.assertEqual(self.service.uploads(), [])
+
+    def test_a_missing_service_folder_fails_the_upload(self):
+        shutil.rmtree(self.folder / "service/ftp/SERVIS_NOVAK")
+        result = self.qxbatch("FIRMA.P")
+        self.assertEqual(result.returncode, 1)
+        self.assertIn("Izhodna mapa ne obstaja!\nPrepis podatkov ni bil uspešen.", result.stdout)
+        self.assertIn(FAILURE, result.stdout)
+        self.assertIn("Konec prepisovanja...", result.stdout)
+        self.assertEqual(self.service.notices(), [])
+
+    def test_a_user_without_settings_is_refused(self):
+        result = self.qxbatch("KOVINAR22.P")
+        self.assertEqual(result.returncode, 1)
+        self.assertIn("Ne najedem nastavitvene datoteke.", result.stdout)
+
+
+if __name__ == "__main__":
+    unittest.main(argv=sys.argv[:1], verbosity=2)

@@ -1,0 +1,223 @@
+// The whole upload: the account descriptor from a real HTTP server, the archive to a real
+// FTP server (pyftpdlib), and the order of remote operations against the scripted server.
+#include "delivery/FtpUpload.h"
+#include "delivery/Scramble.h"
+
+#include "app/Error.h"
+#include "tests/ftpnet/PeerServers.h"
+#include "tests/support/RecordingOperator.h"
+#include "tests/support/TempDir.h"
+
+#include <cstdlib>
+#include <algorithm>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace qx {
+namespace {
+
+using Lines = std::vector<std::string>;
+using test::JsonString;
+
+const Lines kSuccessLog = {"Prepis podatkov na FTP strežnik...", "Prijava na strežnik...",
+                           "Prijava na strežnik uspešna...", "Začetek prepisovanja...", "Konec prepisovanja..."};
+const std::string kRemoteName = "12345678901.zip";
+const std::string kFolder = "SERVIS1";
+
+// Keeps every value ProgressBar1 took, not only the last.
+class BarRecordingOperator : public test::RecordingOperator {
+public:
+    std::vector<std::int64_t> fileBarValues;
+    void setBarValue(ProgressBar bar, std::int64_t value) override {
+        RecordingOperator::setBarValue(bar, value);
+        if (bar == ProgressBar::File)
+            fileBarValues.push_back(value);
+    }
+};
+
+// One upload's world: the FTP home folder, the local archive, the service's web root
+// serving "qfd.ftp" over plain HTTP (the HTTPS root refuses, so the fallback is used).
+class FtpUpload : public ::testing::Test {
+protected:
+    void SetUp() override {
+        archivePath = local.file("archive.zip");
+        archive.resize(1'500'000);
+        for (std::size_t i = 0; i < archive.size(); ++i)
+            archive[i] = static_cast<char>((i * 2654435761u) >> 13);
+        test::WriteWholeFile(archivePath, archive);
+        session.selection.workDir = local.path() + "TEMP/";
+    }
+    void TearDown() override {
+        unsetenv("QX_HTTPS_ROOT");
+        unsetenv("QX_HTTP_ROOT");
+    }
+
+    // Serves the descriptor "127.0.0.1;user;<password>;<port>;<root>"; `vrata` replaces the port.
+    void ServeAccount(int ftpPort, const std::string& root, const std::string& password = "secret",
+                      const std::string& vrata = "") {
+        const std::string text = "127.0.0.1;user;" + password + ";" + (vrata.empty() ? std::to_string(ftpPort) : vrata) +
+                                 ";" + root;
+        web = test::StartHttpServer("none", "{\"/ftp/qfd.ftp\": {\"body\": " +
+                                                JsonString(Scramble(text, kScrambleSeed)) + "}}");
+        setenv("QX_HTTPS_ROOT", "https://127.0.0.1:1", 1);
+        setenv("QX_HTTP_ROOT", ("http://127.0.0.1:" + std::to_string(web->port())).c_str(), 1);
+    }
+
+    void MakeFolder(const std::string& relative) {
+        std::filesystem::create_directories(home.path() + relative);
+    }
+
+    bool Upload() { return UploadArchive(session, ui, Scramble(kFolder, kScrambleSeed), archivePath, kRemoteName); }
+
+    test::TempDir home, local;
+    std::string archivePath, archive;
+    Session session;
+    BarRecordingOperator ui;
+    std::unique_ptr<test::ChildProcess> web;
+};
+
+TEST_F(FtpUpload, StoresTheArchiveAndReadsTheNoticeAddress) {
+    MakeFolder(kFolder);
+    test::WriteWholeFile(home.file(kFolder + "/" + kFolder + ".mail"), "servis@example.com\r\nsecond line\r\n");
+    auto ftp = test::StartFtpServer(home.path());
+    ServeAccount(ftp->port(), "");
+
+    EXPECT_TRUE(Upload());
+    EXPECT_EQ(test::ReadWholeFile(home.file(kFolder + "/" + kRemoteName)), archive);
+    EXPECT_EQ(session.serviceNoticeAddress, "servis@example.com");
+    EXPECT_TRUE(std::filesystem::exists(session.selection.workDir + kFolder + ".mail"));
+    EXPECT_EQ(ui.log, kSuccessLog);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(ui.barMaximum[ProgressBar::File], static_cast<std::int64_t>(archive.size()));
+    // The bar climbs to the archive's size during STOR (the listings move it too).
+    EXPECT_NE(std::find(ui.fileBarValues.begin(), ui.fileBarValues.end(), static_cast<std::int64_t>(archive.size())),
+              ui.fileBarValues.end());
+    EXPECT_FALSE(ui.barVisible[ProgressBar::File]);
+    EXPECT_FALSE(ui.barVisible[ProgressBar::Total]);
+    EXPECT_GT(ui.processed, 5);
+    EXPECT_EQ(session.ftp.streznik, "127.0.0.1");
+}
+
+TEST_F(FtpUpload, WithRootTheFolderIsEnteredAsRootBackslashFolder) {
+    // The login folder lists the service folder; CWD goes to "data\SERVIS1" as the server
+    // names it (on this server a folder of exactly that name).
+    MakeFolder(kFolder);
+    MakeFolder("data\\" + kFolder);
+    auto ftp = test::StartFtpServer(home.path());
+    ServeAccount(ftp->port(), "data");
+
+    EXPECT_TRUE(Upload());
+    EXPECT_EQ(test::ReadWholeFile(home.file("data\\" + kFolder + "/" + kRemoteName)), archive);
+    EXPECT_FALSE(std::filesystem::exists(home.file(kFolder + "/" + kRemoteName)));
+    EXPECT_EQ(session.serviceNoticeAddress, ""); // no mail file there
+}
+
+TEST_F(FtpUpload, MissingFolderOrOtherLetterCaseIsReported) {
+    for (std::string present : {"", "servis1", "SERVIS1.d"}) {
+        test::TempDir otherHome;
+        if (!present.empty())
+            std::filesystem::create_directories(otherHome.path() + present);
+        auto ftp = test::StartFtpServer(otherHome.path());
+        ServeAccount(ftp->port(), "");
+        ui.log.clear();
+        ui.messages.clear();
+        EXPECT_FALSE(Upload()) << present;
+        EXPECT_EQ(ui.messages, Lines{"Izhodna mapa ne obstaja!\nPrepis podatkov ni bil uspešen."}) << present;
+        EXPECT_EQ(ui.log, (Lines{"Prepis podatkov na FTP strežnik...", "Prijava na strežnik...", "Konec prepisovanja..."}));
+    }
+}
+
+TEST_F(FtpUpload, OverwritesAnEarlierArchiveAndKeepsAnEmptyFirstLineOut) {
+    MakeFolder(kFolder);
+    test::WriteWholeFile(home.file(kFolder + "/" + kRemoteName), std::string(5'000'000, 'o'));
+    test::WriteWholeFile(home.file(kFolder + "/" + kFolder + ".mail"), "\r\nservis@example.com\r\n");
+    auto ftp = test::StartFtpServer(home.path());
+    ServeAccount(ftp->port(), "");
+
+    EXPECT_TRUE(Upload());
+    EXPECT_EQ(test::ReadWholeFile(home.file(kFolder + "/" + kRemoteName)), archive);
+    EXPECT_EQ(session.serviceNoticeAddress, "");
+}
+
+TEST_F(FtpUpload, RefusedStoreEndsInFalseWithoutMessage) {
+    MakeFolder(kFolder);
+    auto ftp = test::StartFtpServer(home.path(), "elr"); // list and read only
+    ServeAccount(ftp->port(), "");
+
+    EXPECT_FALSE(Upload());
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(ui.log, kSuccessLog);
+    EXPECT_FALSE(std::filesystem::exists(home.file(kFolder + "/" + kRemoteName)));
+}
+
+TEST_F(FtpUpload, NoAccountOrNoArchiveEndsQuietly) {
+    web = test::StartHttpServer("none", "{}");
+    setenv("QX_HTTPS_ROOT", "https://127.0.0.1:1", 1);
+    setenv("QX_HTTP_ROOT", ("http://127.0.0.1:" + std::to_string(web->port())).c_str(), 1);
+    session.ftp.streznik = "left over";
+    EXPECT_FALSE(Upload());
+    EXPECT_EQ(session.ftp.streznik, "");
+
+    MakeFolder(kFolder);
+    auto ftp = test::StartFtpServer(home.path());
+    ServeAccount(ftp->port(), "");
+    archivePath = local.file("missing.zip");
+    EXPECT_FALSE(Upload());
+    EXPECT_TRUE(ui.log.empty());
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(FtpUpload, PortAndLoginErrorsPassOn) {
+    MakeFolder(kFolder);
+    auto ftp = test::StartFtpServer(home.path());
+    ServeAccount(ftp->port(), "", "secret", "21a");
+    try {
+        Upload();
+        FAIL() << "no error for the port";
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "'21a' is not a valid integer value");
+    }
+    EXPECT_EQ(ui.log, Lines{"Prepis podatkov na FTP strežnik..."});
+
+    ui.log.clear();
+    ServeAccount(ftp->port(), "", "wrong");
+    try {
+        Upload();
+        FAIL() << "no error for the login";
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "Authentication failed.");
+    }
+    EXPECT_EQ(ui.log, (Lines{"Prepis podatkov na FTP strežnik...", "Prijava na strežnik..."}));
+}
+
+// The scripted server lists the same entries for every MLSD: the order of the remote
+// operations, and success resting on the final listing only.
+TEST_F(FtpUpload, RemoteOperationsComeInTheirFixedOrder) {
+    for (bool listedAfterStore : {true, false}) {
+        std::string listing = "type=dir; SERVIS1|type=file;size=20; SERVIS1.mail";
+        if (listedAfterStore)
+            listing += "|type=file;size=1; " + kRemoteName;
+        auto ftp = test::StartFtpScript({"--listing", listing, "--file", "SERVIS1.mail=notice@example.com"});
+        ServeAccount(ftp->port(), "");
+        session.serviceNoticeAddress.clear();
+        EXPECT_EQ(Upload(), listedAfterStore);
+        EXPECT_EQ(session.serviceNoticeAddress, "notice@example.com");
+        Lines commands = test::LinesStartingWith(ftp->readOutput(0.5), "CMD ");
+        ASSERT_GE(commands.size(), 7u);
+        EXPECT_EQ(Lines(commands.begin() + 7, commands.end()),
+                  (Lines{"PASV", "MLSD", "CWD SERVIS1", "PASV", "MLSD", "PASV", "RETR SERVIS1.mail", "PASV",
+                         "STOR " + kRemoteName, "PASV", "MLSD", "QUIT"}));
+    }
+}
+
+TEST(LocalFileSize, SizeOrMinusOne) {
+    test::TempDir dir;
+    test::WriteWholeFile(dir.file("f"), "12345");
+    EXPECT_EQ(LocalFileSize(dir.file("f")), 5);
+    test::WriteWholeFile(dir.file("empty"), "");
+    EXPECT_EQ(LocalFileSize(dir.file("empty")), 0);
+    EXPECT_EQ(LocalFileSize(dir.file("none")), -1);
+}
+
+} // namespace
+} // namespace qx
