@@ -1,27 +1,44 @@
 #pragma once
-// Modal message boxes that a test can answer in advance: a box is shown only when no
-// answer is queued; every text that would have been shown is recorded either way.
-#include <QMessageBox>
+// Modal message boxes that a test can answer in advance: a box with a queued answer is not
+// shown; every box asked for is recorded, so a test can also see that none was.
 #include <QString>
-#include <QStringList>
+#include <deque>
+#include <string>
+#include <vector>
 
-namespace qx {
+class QWidget;
+
+namespace qx::widgets {
 
 class MessageBox {
 public:
-    static void information(QWidget* parent, const QString& title, const QString& text);
-    static void critical(QWidget* parent, const QString& title, const QString& text);
-    static QMessageBox::StandardButton question(QWidget* parent, const QString& title, const QString& text,
-                                                QMessageBox::StandardButtons buttons, QMessageBox::Icon icon);
+    enum class Icon { Information, Warning, Error, Question };
+    enum class Answer { Yes, No, Ok };
+    struct Button {
+        Answer answer;
+        QString text; // empty: the platform's standard button for the answer
+    };
+    struct Shown {
+        std::string title;
+        std::string text;
+    };
 
-    // Tests: answer the next boxes without showing them (information and critical take any answer).
-    static void queueAnswer(QMessageBox::StandardButton answer);
-    static QStringList shownTexts();
-    static void clearRecord();
+    static void setNextAnswer(Answer answer);
+    static std::vector<Shown> takeShownForTests();
+    // Forgets queued answers and recorded boxes (between tests).
+    static void resetForTests();
+
+    // The first button is the default one, the last answers Esc and the close button.
+    static Answer ask(QWidget* parent, Icon icon, const std::string& title, const std::string& text,
+                      const std::vector<Button>& buttons, bool stayOnTop = false);
+    static Answer askYesNo(QWidget* parent, Icon icon, const std::string& title, const std::string& text,
+                           bool stayOnTop = false);
+    static void error(QWidget* parent, const std::string& title, const std::string& text);
+    static void inform(QWidget* parent, const std::string& title, const std::string& text);
 
 private:
-    static QMessageBox::StandardButton show(QWidget* parent, QMessageBox::Icon icon, const QString& title,
-                                            const QString& text, QMessageBox::StandardButtons buttons);
+    static std::deque<Answer>& queued();
+    static std::vector<Shown>& shown();
 };
 
-} // namespace qx
+} // namespace qx::widgets

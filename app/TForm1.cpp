@@ -165,10 +165,10 @@ void TForm1::appendToLastLine(const std::string& text) {
 }
 
 void TForm1::showMessage(const std::string& text) {
-    MessageBox::information(this, QString::fromUtf8(kCaption), q(text));
+    widgets::MessageBox::inform(this, kCaption, text);
 }
 
-void TForm1::showError(const std::string& text) { MessageBox::critical(this, QString::fromUtf8(kCaption), q(text)); }
+void TForm1::showError(const std::string& text) { widgets::MessageBox::error(this, kCaption, text); }
 
 std::optional<DayCount> TForm1::askEndDate(DayCount initial) { return TfKoncniDatum::ask(this, initial); }
 

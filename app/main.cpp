@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
 
     // A date field left with an invalid entry reports it in the program's error box.
     qx::TaDateEdit::setErrorReporter([](QWidget* field, const qx::Error& error) {
-        qx::MessageBox::critical(field, QStringLiteral("Priprava podatkov za prenos"), QString::fromUtf8(error.what()));
+        qx::widgets::MessageBox::error(field, "Priprava podatkov za prenos", error.what());
     });
 
     qx::Session session;

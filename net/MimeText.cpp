@@ -1,6 +1,7 @@
 #include "net/MimeText.h"
 
-#include <openssl/evp.h>
+#include <cstdint>
+
 
 namespace qx::net {
 
@@ -95,11 +96,23 @@ template <typename Predicate> std::string EncodeWordRuns(const std::string& text
 
 } // namespace
 
+// Our own encoder: OpenSSL is not linked on every platform (Windows loads it only for TLS).
 std::string Base64Encode(std::string_view bytes) {
-    std::string out(4 * ((bytes.size() + 2) / 3), '\0');
-    int n = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()),
-                            reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()));
-    out.resize(static_cast<std::size_t>(n));
+    static const char* kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve(4 * ((bytes.size() + 2) / 3));
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        const std::size_t left = bytes.size() - i;
+        std::uint32_t group = static_cast<unsigned char>(bytes[i]) << 16;
+        if (left > 1)
+            group |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        if (left > 2)
+            group |= static_cast<unsigned char>(bytes[i + 2]);
+        out += kAlphabet[(group >> 18) & 63];
+        out += kAlphabet[(group >> 12) & 63];
+        out += left > 1 ? kAlphabet[(group >> 6) & 63] : '=';
+        out += left > 2 ? kAlphabet[group & 63] : '=';
+    }
     return out;
 }
 

@@ -1,4 +1,5 @@
 #include "net/SmtpClient.h"
+#include "platform/TlsLibrary.h"
 
 #include "app/Error.h"
 #include "net/MessageEncoder.h"
@@ -8,7 +9,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <openssl/ssl.h>
 #include <sstream>
 
 namespace qx::net {
@@ -20,8 +20,9 @@ bool IsStartTls(SmtpTlsMode mode) {
 }
 
 // The TLS library is loaded with the first TLS connection; false when it cannot be.
+// Linked on POSIX; on Windows the DLLs are looked for now.
 bool LoadTlsLibrary() {
-    return OPENSSL_init_ssl(0, nullptr) == 1;
+    return platform::LoadTlsLibrary() != nullptr;
 }
 
 // One byte per character: codes up to 255 as they are, anything else "?".

@@ -25,6 +25,8 @@ struct TlsSettings {
     // Certificate verification against the system's store. Off by default: the service's
     // servers are reached by address and are not verified.
     bool verifyPeer = false;
+    // With `verifyPeer`: the host the certificate must name, a DNS name or an IPv4 address.
+    std::string verifyHost;
     // Server name indication; empty (the default) sends none.
     std::string serverName;
 };

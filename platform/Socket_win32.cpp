@@ -1,11 +1,12 @@
+// The IPv4 connection over Winsock, started once per process. The socket is non-blocking;
+// every wait is a select() of one slice, so the idle callback runs between slices.
 #include "platform/Socket.h"
 
 #include "app/Error.h"
 
+#include <mutex>
 #include <winsock2.h>
 #include <ws2tcpip.h>
-
-#include <algorithm>
 
 namespace qx::platform {
 
@@ -13,36 +14,48 @@ namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 
-// Winsock is started once for the process and left running until it ends.
 void StartWinsock() {
-    static const bool started = [] {
-        WSADATA data;
-        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }();
-    if (!started)
-        throw Error("Socket error: Winsock could not be started");
+    static std::once_flag started;
+    std::call_once(started, [] {
+        WSADATA data{};
+        if (WSAStartup(MAKEWORD(2, 2), &data) != 0)
+            throw Error("Socket error: Winsock could not be started.");
+    });
+}
+
+SOCKET Handle(int fd) {
+    return static_cast<SOCKET>(static_cast<unsigned int>(fd));
 }
 
 bool IsClosedByPeer(int error) {
     return error == WSAECONNRESET || error == WSAECONNABORTED || error == WSAESHUTDOWN || error == WSAENOTCONN;
 }
 
-std::string SystemText(int error) {
-    char text[256] = {};
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                             static_cast<DWORD>(error), 0, text, sizeof text, nullptr);
-    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == '.'))
-        text[--n] = '\0';
-    return n > 0 ? std::string(text) : "Socket Error # " + std::to_string(error);
+bool IsPending(int error) {
+    return error == WSAEWOULDBLOCK || error == WSAEINPROGRESS || error == WSAEINTR;
 }
 
-SOCKET AsSocket(int fd) { return static_cast<SOCKET>(fd); }
+// The system's text for a Winsock error, in English where the system has it.
+std::string SystemText(int error) {
+    char text[256] = {};
+    const DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(error),
+                       MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), text, sizeof text, nullptr);
+    std::string message(text, length);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.'))
+        message.pop_back();
+    return message.empty() ? "error " + std::to_string(error) : message;
+}
 
 } // namespace
 
-Socket::Socket() = default;
+Socket::Socket() {
+    StartWinsock();
+}
 
-Socket::~Socket() { close(); }
+Socket::~Socket() {
+    close();
+}
 
 void Socket::runIdle() {
     if (idle_)
@@ -59,10 +72,17 @@ bool Socket::waitFor(Wait what, std::chrono::milliseconds timeout) {
                 return false;
             slice = std::min(slice, left);
         }
-        WSAPOLLFD p{AsSocket(fd_), static_cast<SHORT>(what == Wait::Read ? POLLRDNORM : POLLWRNORM), 0};
-        int rc = WSAPoll(&p, 1, static_cast<INT>(slice.count()));
+        fd_set ready;
+        fd_set failed; // a failed connect shows here, not as writable
+        FD_ZERO(&ready);
+        FD_ZERO(&failed);
+        FD_SET(Handle(fd_), &ready);
+        FD_SET(Handle(fd_), &failed);
+        timeval wait{0, static_cast<long>(slice.count() * 1000)};
+        const int rc = ::select(0, what == Wait::Read ? &ready : nullptr, what == Wait::Write ? &ready : nullptr,
+                                &failed, &wait);
         if (rc > 0)
-            return true;
+            return true; // ready, or an error the next call reports
         if (rc == SOCKET_ERROR)
             throw Error("Socket error: " + SystemText(WSAGetLastError()));
         runIdle();
@@ -71,13 +91,12 @@ bool Socket::waitFor(Wait what, std::chrono::milliseconds timeout) {
 
 void Socket::connect(const std::string& host, std::uint16_t port) {
     close();
-    StartWinsock();
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_protocol = IPPROTO_TCP;
     addrinfo* found = nullptr;
-    if (host.empty() || getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found)
+    if (host.empty() || ::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found)
         throw Error("Host not found: " + host);
 
     int lastError = WSAECONNREFUSED;
@@ -90,38 +109,31 @@ void Socket::connect(const std::string& host, std::uint16_t port) {
             continue;
         }
         u_long nonBlocking = 1;
-        ioctlsocket(s, FIONBIO, &nonBlocking);
+        ::ioctlsocket(s, FIONBIO, &nonBlocking);
         fd_ = static_cast<int>(s);
         int rc = ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        if (rc != 0 && WSAGetLastError() == WSAEWOULDBLOCK) {
-            // Writable means connected; a failed attempt shows up as an error on the socket.
-            WSAPOLLFD p{s, POLLWRNORM, 0};
-            for (;;) {
-                int ready = WSAPoll(&p, 1, static_cast<INT>(kSlice.count()));
-                if (ready != 0)
-                    break;
-                runIdle();
-            }
+        if (rc != 0 && IsPending(WSAGetLastError())) {
+            waitFor(Wait::Write, std::chrono::milliseconds(0));
             int len = sizeof lastError;
             lastError = 0;
-            getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&lastError), &len);
+            ::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&lastError), &len);
             rc = lastError == 0 ? 0 : -1;
         } else if (rc != 0) {
             lastError = WSAGetLastError();
         }
         if (rc == 0) {
             char text[INET_ADDRSTRLEN] = {};
-            inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
+            ::inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
             peerAddress_ = text;
             BOOL one = TRUE;
-            setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof one);
-            freeaddrinfo(found);
+            ::setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof one);
+            ::freeaddrinfo(found);
             return;
         }
-        closesocket(s);
+        ::closesocket(s);
         fd_ = -1;
     }
-    freeaddrinfo(found);
+    ::freeaddrinfo(found);
     throw Error("Could not connect to " + host + ":" + std::to_string(port) + ": " + SystemText(lastError));
 }
 
@@ -130,15 +142,14 @@ void Socket::sendAll(const void* data, std::size_t size) {
         throw Error("Not connected.");
     auto* bytes = static_cast<const char*>(data);
     while (size > 0) {
-        int chunk = static_cast<int>(std::min<std::size_t>(size, 1 << 30));
-        int n = ::send(AsSocket(fd_), bytes, chunk, 0);
+        const int n = ::send(Handle(fd_), bytes, static_cast<int>(std::min<std::size_t>(size, 1 << 20)), 0);
         if (n > 0) {
             bytes += n;
             size -= static_cast<std::size_t>(n);
             continue;
         }
-        int error = WSAGetLastError();
-        if (error == WSAEWOULDBLOCK || error == WSAEINTR) {
+        const int error = WSAGetLastError();
+        if (IsPending(error)) {
             if (!waitFor(Wait::Write, sendTimeout_))
                 throw Error("Write timed out.");
             continue;
@@ -153,12 +164,12 @@ std::size_t Socket::receive(void* buffer, std::size_t size) {
     if (fd_ < 0)
         throw Error("Not connected.");
     for (;;) {
-        int chunk = static_cast<int>(std::min<std::size_t>(size, 1 << 30));
-        int n = ::recv(AsSocket(fd_), static_cast<char*>(buffer), chunk, 0);
+        const int n =
+            ::recv(Handle(fd_), static_cast<char*>(buffer), static_cast<int>(std::min<std::size_t>(size, 1 << 30)), 0);
         if (n >= 0)
             return static_cast<std::size_t>(n);
-        int error = WSAGetLastError();
-        if (error == WSAEWOULDBLOCK || error == WSAEINTR) {
+        const int error = WSAGetLastError();
+        if (IsPending(error)) {
             if (!waitFor(Wait::Read, receiveTimeout_))
                 throw Error("Read timed out.");
             continue;
@@ -178,23 +189,24 @@ bool Socket::waitReadable(std::chrono::milliseconds timeout) {
 bool Socket::peerClosed() {
     if (fd_ < 0)
         return true;
-    WSAPOLLFD p{AsSocket(fd_), POLLRDNORM, 0};
-    if (WSAPoll(&p, 1, 0) <= 0)
+    fd_set ready;
+    FD_ZERO(&ready);
+    FD_SET(Handle(fd_), &ready);
+    timeval now{0, 0};
+    if (::select(0, &ready, nullptr, nullptr, &now) <= 0)
         return false;
-    if (p.revents & (POLLHUP | POLLERR))
-        return true;
     char probe;
-    int n = ::recv(AsSocket(fd_), &probe, 1, MSG_PEEK);
+    const int n = ::recv(Handle(fd_), &probe, 1, MSG_PEEK);
     if (n == 0)
         return true;
-    return n < 0 && WSAGetLastError() != WSAEWOULDBLOCK;
+    return n < 0 && !IsPending(WSAGetLastError());
 }
 
 void Socket::close() {
     if (fd_ < 0)
         return;
-    ::shutdown(AsSocket(fd_), SD_SEND);
-    closesocket(AsSocket(fd_));
+    ::shutdown(Handle(fd_), SD_SEND);
+    ::closesocket(Handle(fd_));
     fd_ = -1;
     peerAddress_.clear();
 }

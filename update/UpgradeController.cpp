@@ -4,7 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
 #include "update/FileDownload.h"
-#include "update/MessageBox.h"
+#include "app/MessageBox.h"
 #include "update/UpgradeFiles.h"
 #include "update/UpgradeTexts.h"
 #include "update/UpgradeWizard.h"

@@ -4,7 +4,6 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
-#include <sys/wait.h>
 
 namespace qx::test {
 
@@ -25,7 +24,8 @@ CommandResult RunCommand(const std::string& commandLine) {
     while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0)
         result.output.append(buffer, got);
     const int status = pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    // The wait status: the exit code in the second byte when the command ended normally.
+    result.exitCode = status != -1 && (status & 0x7f) == 0 ? (status >> 8) & 0xff : -1;
     return result;
 }
 

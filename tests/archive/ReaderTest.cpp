@@ -1,4 +1,5 @@
 #include "ArchiveTestSupport.h"
+#include "tests/support/LinuxPeers.h"
 #include "app/Error.h"
 #include "archive/ArchivePassword.h"
 #include "archive/ZipReader.h"
@@ -72,6 +73,7 @@ protected:
 const std::vector<Outcome> kAllPassed{Outcome::Passed, Outcome::Passed, Outcome::Passed};
 
 TEST_F(ReaderTest, PassesArchivesOfOtherWriters) {
+    QX_SKIP_WITHOUT_LINUX_PEERS();
     const std::map<std::string, std::string> writers = {
         {"zip", "cd " + Quote(src) + " && zip -q -P " + Quote(password) + " " + Quote(dir.path() + "zip.zip") +
                     " popa.dbf pers.dbf mala.dbf"},
@@ -109,13 +111,18 @@ TEST_F(ReaderTest, FlippedDataByteIsNotPassed) {
     const std::string archive = ourArchive();
     reader.setArchivePath(archive);
     reader.readDirectory();
-    // A byte in the middle of the first entry's data.
-    const auto& first = reader.entry(0);
-    const std::size_t at = static_cast<std::size_t>(first.localHeaderOffset + 30 + first.storedName.size() + 12 +
-                                                    first.compressedSize / 2);
+    // A byte in the middle of the largest entry's data; the directory order is the file system's,
+    // so the first entry may be a small one whose middle lies in its 12-byte encryption header.
+    int largest = 0;
+    for (int i = 1; i < reader.entryCount(); ++i)
+        if (reader.entry(i).compressedSize > reader.entry(largest).compressedSize)
+            largest = i;
+    const auto& entry = reader.entry(largest);
+    const std::size_t at = static_cast<std::size_t>(entry.localHeaderOffset + 30 + entry.storedName.size() + 12 +
+                                                    (entry.compressedSize - 12) / 2);
     std::string data = test::ReadWholeFile(archive);
     patch(archive, at, std::string(1, static_cast<char>(data[at] ^ 0x10)));
-    EXPECT_NE(testAll(archive, password)[0], Outcome::Passed);
+    EXPECT_NE(testAll(archive, password)[static_cast<std::size_t>(largest)], Outcome::Passed);
 }
 
 TEST_F(ReaderTest, FailedEntryIsNotTestedAgain) {
@@ -163,6 +170,7 @@ TEST_F(ReaderTest, MissingArchiveIsAnError) {
 
 // zip writing to a pipe marks the entry with a data descriptor: the check byte is the time's high byte.
 TEST_F(ReaderTest, DataDescriptorEntryUsesTheTimeForItsCheckByte) {
+    QX_SKIP_WITHOUT_LINUX_PEERS();
     const std::string archive = dir.path() + "stream.zip";
     const auto made =
         RunCommand("zip -q -P " + Quote(password) + " - - < " + Quote(src + "popa.dbf") + " > " + Quote(archive));
@@ -179,6 +187,7 @@ TEST_F(ReaderTest, DataDescriptorEntryUsesTheTimeForItsCheckByte) {
 
 // A stored CRC of 0 is not compared: with the check byte taken from the time, the entry passes.
 TEST_F(ReaderTest, StoredCrcOfZeroIsNotCompared) {
+    QX_SKIP_WITHOUT_LINUX_PEERS();
     const std::string archive = dir.path() + "stream.zip";
     ASSERT_EQ(RunCommand("zip -q -P " + Quote(password) + " - - < " + Quote(src + "pers.dbf") + " > " + Quote(archive))
                   .exitCode,

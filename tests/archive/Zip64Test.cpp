@@ -52,8 +52,9 @@ TEST(Zip64Test, LargeInputIsReadByOtherReaders) {
     ASSERT_EQ(reader.entryCount(), 2);
     for (int i = 0; i < 2; ++i) {
         EXPECT_TRUE(reader.testEntry(i));
-        if (reader.entry(i).storedName == "velika.dbf")
+        if (reader.entry(i).storedName == "velika.dbf") {
             EXPECT_EQ(reader.entry(i).uncompressedSize, size);
+        }
     }
 }
 

@@ -1,4 +1,5 @@
 #include "platform/CodePage.h"
+#include "platform/FileSystem.h"
 
 #include <gtest/gtest.h>
 #include <vector>
@@ -36,7 +37,8 @@ TEST(CodePage, SlovenianLettersBothWays) {
 
 TEST(CodePage, UnrepresentableCharactersBecomeQuestionMarks) {
     EXPECT_EQ(ToAnsi("a日b").bytes, "a?b");
-    EXPECT_EQ(ToAnsi("😀").bytes, "?");
+    // Windows writes one default character for each UTF-16 unit of a character outside the BMP.
+    EXPECT_EQ(ToAnsi("😀").bytes, kHasDriveLetters ? "??" : "?");
     EXPECT_EQ(ToOem("ø").bytes, "?");
     EXPECT_EQ(ToAnsi("x\xff"
                      "y")

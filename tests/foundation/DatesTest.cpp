@@ -1,5 +1,6 @@
 #include "text/Dates.h"
 #include "platform/Clock.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 #include <vector>
@@ -74,7 +75,7 @@ TEST(Dates, ParseTableOfCases) {
 }
 
 TEST(Dates, TodayFollowsTheReplaceableClock) {
-    setenv("TZ", "UTC", 1);
+    test::SetEnvironment("TZ", "UTC");
     tzset();
     platform::SetClockForTests([] { return std::int64_t{1584230400}; }); // 2020-03-15 00:00 UTC
     EXPECT_EQ(CivilDateOf(Today()), (CivilDate{2020, 3, 15}));

@@ -3,6 +3,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -34,16 +35,16 @@ TEST(Environment, ValuesReadWithRoomFor1020Characters) {
         {Repeat("č", 1020), ""},
     };
     for (const EnvCase& c : cases) {
-        setenv("QX_TEST_VARIABLE", c.value.c_str(), 1);
+        test::SetEnvironment("QX_TEST_VARIABLE", c.value.c_str());
         EXPECT_EQ(GetEnvironmentText("QX_TEST_VARIABLE"), c.read) << c.value.size();
     }
-    unsetenv("QX_TEST_VARIABLE");
+    test::UnsetEnvironment("QX_TEST_VARIABLE");
     EXPECT_EQ(GetEnvironmentText("QX_TEST_VARIABLE"), "");
 }
 
 TEST(Environment, ExecutableFolderAndVersion) {
     EXPECT_EQ(ExecutableFolder() + FileNameOf(ExecutablePath()), ExecutablePath());
-    EXPECT_EQ(FileNameOf(ExecutablePath()), "foundation_tests");
+    EXPECT_EQ(FileNameOf(ExecutablePath()), kHasDriveLetters ? "foundation_tests.exe" : "foundation_tests");
     EXPECT_EQ(ExecutableFolder().back(), kPathSeparator);
     EXPECT_EQ(ExecutableFileVersion(), QX_FILE_VERSION);
 }
@@ -56,29 +57,59 @@ TEST(Environment, UniqueTemporaryFiles) {
     EXPECT_TRUE(IsExistingFile(a));
     EXPECT_EQ(FolderOf(a), dir.path());
     EXPECT_EQ(CreateUniqueTempFile(dir.file("missing/")), "");
-    EXPECT_EQ(TempFolder().back(), '/');
+    EXPECT_EQ(TempFolder().back(), kPathSeparator);
+}
+
+// The programs each platform has for sure: POSIX's shell tools, Windows' cmd.exe.
+struct ProgramCase {
+    std::string program;
+    std::vector<std::string> arguments;
+    int exitCode; // -2: any code but 0
+};
+
+std::vector<ProgramCase> ProgramCases(const test::TempDir& dir) {
+    if (kHasDriveLetters)
+        return {{"cmd.exe", {"/c", "exit", "7"}, 7}, {"cmd.exe", {"/c", "exit", "0"}, 0}};
+    return {{"/bin/sh", {dir.file("missing-script")}, -2}, {"/bin/false", {}, 1}, {"/bin/true", {}, 0}};
 }
 
 TEST(Process, ExitCodesAndProgramsThatCannotStart) {
     test::TempDir dir;
+    for (const ProgramCase& c : ProgramCases(dir)) {
+        int code = -1;
+        ASSERT_TRUE(RunAndWait(c.program, c.arguments, &code)) << c.program;
+        if (c.exitCode == -2)
+            EXPECT_NE(code, 0) << c.program;
+        else
+            EXPECT_EQ(code, c.exitCode) << c.program;
+        EXPECT_TRUE(StartDetached(c.program, c.arguments)) << c.program;
+    }
     int code = -1;
-    ASSERT_TRUE(RunAndWait("/bin/sh", {dir.file("missing-script")}, &code));
-    EXPECT_NE(code, 0);
-    ASSERT_TRUE(RunAndWait("/bin/false", {}, &code));
-    EXPECT_EQ(code, 1);
     EXPECT_FALSE(RunAndWait(dir.file("no-such-program"), {}, &code));
+    EXPECT_FALSE(StartDetached(dir.file("no-such-program"), {}));
 }
 
+// A script that writes how many arguments it got and the first two, then ends with 7.
 TEST(Process, ArgumentsAreJoinedAndSplitAtBlanksAsOnWindows) {
     test::TempDir dir;
-    test::WriteWholeFile(dir.file("count.sh"), "#!/bin/sh\necho \"$#:$1:$2\" > \"$0.out\"\nexit 7\n");
-    ASSERT_EQ(chmod(dir.file("count.sh").c_str(), 0755), 0);
+    std::string program;
+    std::vector<std::string> arguments;
+    if (kHasDriveLetters) {
+        test::WriteWholeFile(dir.file("count.bat"), "@echo %1:%2:%3> \"%~f0.out\"\r\n@exit 7\r\n");
+        program = "cmd.exe";
+        arguments = {"/c", dir.file("count.bat"), "a b", "c"};
+    } else {
+        test::WriteWholeFile(dir.file("count.sh"), "#!/bin/sh\necho \"$#:$1:$2\" > \"$0.out\"\nexit 7\n");
+        ASSERT_EQ(chmod(dir.file("count.sh").c_str(), 0755), 0);
+        program = dir.file("count.sh");
+        arguments = {"a b", "c"};
+    }
     int code = 0;
-    ASSERT_TRUE(RunAndWait(dir.file("count.sh"), {"a b", "c"}, &code));
+    ASSERT_TRUE(RunAndWait(program, arguments, &code));
     EXPECT_EQ(code, 7);
-    EXPECT_EQ(test::ReadWholeFile(dir.file("count.sh.out")), "3:a:b\n");
-    EXPECT_TRUE(StartDetached("/bin/true", {}));
-    EXPECT_FALSE(StartDetached(dir.file("no-such-program"), {}));
+    const std::string expected = kHasDriveLetters ? "a:b:c\r\n" : "3:a:b\n";
+    const std::string script = kHasDriveLetters ? "count.bat" : "count.sh";
+    EXPECT_EQ(test::ReadWholeFile(dir.file(script + ".out")), expected);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "tests/support/TempDir.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -49,6 +50,8 @@ TEST(FileSystem, ListingSynthesisesAttributeWords) {
     ASSERT_TRUE(SetReadOnly(dir.file("locked.dbf"), true));
     ASSERT_TRUE(CreateDirectories(dir.file("FIRMA.P")));
     ASSERT_TRUE(CreateDirectories(dir.file(".hidden")));
+    // POSIX hides a name that begins with "."; Windows has the attribute of its own.
+    ASSERT_TRUE(SetHidden(dir.file(".hidden"), true));
     ASSERT_TRUE(SetLastWriteTime(dir.file("data.dbf"), 1600000000));
 
     const auto entries = ListDirectory(dir.path(), "*.*");
@@ -66,6 +69,8 @@ TEST(FileSystem, ListingSynthesisesAttributeWords) {
 }
 
 TEST(FileSystem, ComponentsThatDoNotExistAsWrittenResolveWithoutCase) {
+    if (kHasDriveLetters)
+        GTEST_SKIP() << "Windows itself looks names up without regard to case; paths stay as written";
     TempDir dir;
     ASSERT_TRUE(CreateDirectories(dir.file("root/firma.p")));
     WriteWholeFile(dir.file("root/firma.p/qx.ini"), "x");
@@ -82,10 +87,12 @@ TEST(FileSystem, ComponentsThatDoNotExistAsWrittenResolveWithoutCase) {
 }
 
 TEST(FileSystem, ExactNameWinsOverACaseVariant) {
+    if (kHasDriveLetters)
+        GTEST_SKIP() << "two names that differ only in case cannot exist side by side on Windows";
     TempDir dir;
     // Two names that differ only in case can exist side by side only when made outside the layer.
-    ASSERT_EQ(mkdir(dir.file("Data").c_str(), 0755), 0);
-    ASSERT_EQ(mkdir(dir.file("DATA").c_str(), 0755), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(dir.file("Data")));
+    ASSERT_TRUE(std::filesystem::create_directory(dir.file("DATA")));
     EXPECT_EQ(ResolvePath(dir.file("DATA")), dir.file("DATA"));
     EXPECT_EQ(ResolvePath(dir.file("Data")), dir.file("Data"));
 }
@@ -135,12 +142,24 @@ struct PathPartsCase {
 };
 
 TEST(FileSystem, FolderAndFileNameOfAPath) {
-    const std::vector<PathPartsCase> cases = {
+    const std::vector<PathPartsCase> posix = {
         {"/data/firma.p/QX.INI", "/data/firma.p/", "QX.INI"},
         {"QX.INI", "", "QX.INI"},
         {"/data/", "/data/", ""},
         {"", "", ""},
+        {"c:\\data\\QX.INI", "", "c:\\data\\QX.INI"},
     };
+    // Windows paths: either slash separates, and a drive letter ends the folder part.
+    const std::vector<PathPartsCase> windows = {
+        {"C:\\DATA\\FIRMA.P\\QX.INI", "C:\\DATA\\FIRMA.P\\", "QX.INI"},
+        {"QX.INI", "", "QX.INI"},
+        {"C:\\DATA\\", "C:\\DATA\\", ""},
+        {"", "", ""},
+        {"C:QX.INI", "C:", "QX.INI"},
+        {"C:\\DATA/QX.INI", "C:\\DATA/", "QX.INI"},
+        {"\\\\server\\share\\QX.INI", "\\\\server\\share\\", "QX.INI"},
+    };
+    const std::vector<PathPartsCase>& cases = kHasDriveLetters ? windows : posix;
     for (const PathPartsCase& c : cases) {
         EXPECT_EQ(FolderOf(c.path), c.folder) << c.path;
         EXPECT_EQ(FileNameOf(c.path), c.name) << c.path;

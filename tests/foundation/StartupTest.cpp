@@ -5,6 +5,7 @@
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -18,33 +19,35 @@ using test::ReadWholeFile;
 using test::TempDir;
 using test::WriteWholeFile;
 
+const std::string S(1, platform::kPathSeparator);
+
 // A program folder, two data roots with users and a spare root, all in one temporary folder.
 class Startup : public ::testing::Test {
 protected:
     void SetUp() override {
-        exe = dir.file("program/");
+        exe = dir.file("program") + S;
         root1 = dir.file("kerno");
         root2 = dir.file("knjige");
         spare = dir.file("stara");
-        for (const std::string& f : {exe, root1 + "/firma.p", root1 + "/firma20.p", root1 + "/ostalo",
-                                     root2 + "/druga._g", spare + "/firma20.p", spare + "/ostalo"})
+        for (const std::string& f : {exe, root1 + S + "firma.p", root1 + S + "firma20.p", root1 + S + "ostalo",
+                                     root2 + S + "druga._g", spare + S + "firma20.p", spare + S + "ostalo"})
             EXPECT_TRUE(platform::CreateDirectories(f));
-        unsetenv("VOR_EXTMAIL");
+        test::UnsetEnvironment("VOR_EXTMAIL");
         options.exeFolder = exe;
     }
     void TearDown() override {
-        unsetenv("VORTANE");
-        unsetenv("VOR_EXTMAIL");
+        test::UnsetEnvironment("VORTANE");
+        test::UnsetEnvironment("VOR_EXTMAIL");
     }
 
     StartupResult start(const std::string& vortane) {
-        setenv("VORTANE", vortane.c_str(), 1);
+        test::SetEnvironment("VORTANE", vortane.c_str());
         return RunStartupSequence(session, options);
     }
     void saveChoice(const std::string& root, const std::string& user) {
         WriteWholeFile(exe + "qx.ini", "[Setup]\r\nSkupno=" + root + "\r\nUserdir=" + user + "\r\n");
     }
-    static std::string upperRoot(const std::string& root) { return UpperCase(root) + "/"; }
+    static std::string upperRoot(const std::string& root) { return UpperCase(root) + S; }
 
     TempDir dir;
     std::string exe, root1, root2, spare;
@@ -54,9 +57,9 @@ protected:
 };
 
 TEST_F(Startup, TwoRootsWithoutASavedChoice) {
-    const StartupResult r = start(root1 + ";" + root2 + "/");
+    const StartupResult r = start(root1 + ";" + root2 + S);
     EXPECT_EQ(r.outcome, StartupOutcome::Ready);
-    EXPECT_EQ(sel.rootList, UpperCase(root1 + ";" + root2 + "/"));
+    EXPECT_EQ(sel.rootList, UpperCase(root1 + ";" + root2 + S));
     EXPECT_EQ(sel.rootBoxEntries, (std::vector<std::string>{upperRoot(root1), upperRoot(root2)}));
     EXPECT_EQ(r.rootBoxText, upperRoot(root1));
     EXPECT_EQ(r.selectedRoot, -1);
@@ -66,11 +69,11 @@ TEST_F(Startup, TwoRootsWithoutASavedChoice) {
     EXPECT_EQ(r.selectedUser, 0);
     EXPECT_EQ(sel.userDir, "FIRMA.P");
     // The output folder keeps the first root as written.
-    EXPECT_EQ(sel.outputDir, root1 + "/PRENOS");
+    EXPECT_EQ(sel.outputDir, root1 + S + "PRENOS");
     EXPECT_EQ(session.settings.Dest, sel.outputDir);
-    EXPECT_TRUE(platform::IsExistingDirectory(root1 + "/PRENOS"));
+    EXPECT_TRUE(platform::IsExistingDirectory(root1 + S + "PRENOS"));
     EXPECT_EQ(platform::FromAnsi(sel.exeDir), exe);
-    EXPECT_EQ(sel.workDir, exe + "TEMP/");
+    EXPECT_EQ(sel.workDir, exe + "TEMP" + S);
     EXPECT_TRUE(platform::IsExistingDirectory(exe + "TEMP"));
     EXPECT_EQ(sel.mailerExe, exe + "VorMail.exe");
     EXPECT_FALSE(sel.externalMailer);
@@ -85,7 +88,7 @@ TEST_F(Startup, RootListEndingOrBeginningWithASeparator) {
 
     // An empty first root lists the current folder, and PRENOS is made there.
     const std::string cwd = dir.file("cwd");
-    ASSERT_TRUE(platform::CreateDirectories(cwd + "/tekoca.p"));
+    ASSERT_TRUE(platform::CreateDirectories(cwd + S + "tekoca.p"));
     char previous[4096];
     ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
     ASSERT_EQ(chdir(cwd.c_str()), 0);
@@ -96,12 +99,12 @@ TEST_F(Startup, RootListEndingOrBeginningWithASeparator) {
     EXPECT_EQ(leading.rootBoxText, "");
     EXPECT_EQ(sel.listedRoot, "");
     EXPECT_EQ(sel.outputDir, "PRENOS");
-    EXPECT_TRUE(platform::IsExistingDirectory(cwd + "/PRENOS"));
+    EXPECT_TRUE(platform::IsExistingDirectory(cwd + S + "PRENOS"));
     EXPECT_EQ(sel.userList, (std::vector<std::string>{"TEKOCA.P", "SKUPNO    "}));
 }
 
 TEST_F(Startup, SavedChoiceIsRestored) {
-    saveChoice(root2 + "/", "druga._g");
+    saveChoice(root2 + S, "druga._g");
     const StartupResult r = start(root1 + ";" + root2);
     EXPECT_EQ(r.selectedRoot, 1);
     EXPECT_EQ(r.rootBoxText, upperRoot(root2));
@@ -110,11 +113,11 @@ TEST_F(Startup, SavedChoiceIsRestored) {
     EXPECT_EQ(sel.userList, (std::vector<std::string>{"DRUGA._G", "SKUPNO    "}));
     EXPECT_EQ(r.selectedUser, 0);
     EXPECT_EQ(sel.userDir, "DRUGA._G");
-    EXPECT_EQ(sel.outputDir, root1 + "/PRENOS");
+    EXPECT_EQ(sel.outputDir, root1 + S + "PRENOS");
 }
 
 TEST_F(Startup, SavedRootNoLongerInTheRootList) {
-    saveChoice(spare + "/", "FIRMA20.P");
+    saveChoice(spare + S, "FIRMA20.P");
     const StartupResult r = start(root1 + ";" + root2);
     EXPECT_EQ(r.selectedRoot, -1);
     EXPECT_EQ(r.rootBoxText, upperRoot(root1));
@@ -125,7 +128,7 @@ TEST_F(Startup, SavedRootNoLongerInTheRootList) {
     EXPECT_EQ(sel.userDir, "FIRMA20.P");
 
     session = Session();
-    saveChoice(spare + "/", "FIRMA20.P");
+    saveChoice(spare + S, "FIRMA20.P");
     const StartupResult other = start(root2);
     EXPECT_EQ(sel.dataRoot, upperRoot(spare));
     EXPECT_EQ(other.selectedUser, -1);
@@ -133,7 +136,7 @@ TEST_F(Startup, SavedRootNoLongerInTheRootList) {
 }
 
 TEST_F(Startup, SavedUserWithoutAUserExtension) {
-    saveChoice(root1 + "/", "ostalo");
+    saveChoice(root1 + S, "ostalo");
     const StartupResult r = start(root1);
     EXPECT_EQ(r.selectedRoot, 0);
     EXPECT_EQ(r.selectedUser, -1);
@@ -145,8 +148,8 @@ TEST_F(Startup, SavedChoiceThatNoLongerExistsIsForgotten) {
         std::string root;
         std::string user;
     };
-    for (const Case& c : {Case{dir.file("gone/"), "FIRMA.P"}, Case{root2 + "/", "FIRMA.P"}, Case{"", "FIRMA.P"},
-                          Case{root1 + "/", "SKUPNO    "}}) {
+    for (const Case& c : {Case{dir.file("gone") + S, "FIRMA.P"}, Case{root2 + S, "FIRMA.P"}, Case{"", "FIRMA.P"},
+                          Case{root1 + S, "SKUPNO    "}}) {
         session = Session();
         saveChoice(c.root, c.user);
         const StartupResult r = start(root1 + ";" + root2);
@@ -158,7 +161,7 @@ TEST_F(Startup, SavedChoiceThatNoLongerExistsIsForgotten) {
 }
 
 TEST_F(Startup, SavedRootWithoutUserSelectsTheFirstEntry) {
-    saveChoice(root2 + "/", "");
+    saveChoice(root2 + S, "");
     const StartupResult r = start(root1 + ";" + root2);
     EXPECT_EQ(r.selectedRoot, 1);
     EXPECT_EQ(r.selectedUser, 0);
@@ -182,9 +185,9 @@ TEST_F(Startup, MissingRootListEndsTheProgram) {
         EXPECT_TRUE(sel.userList.empty());
         EXPECT_EQ(sel.outputDir, "");
     }
-    unsetenv("VORTANE");
+    test::UnsetEnvironment("VORTANE");
     EXPECT_EQ(RunStartupSequence(session, options).outcome, StartupOutcome::RootListMissing);
-    EXPECT_FALSE(platform::PathExists(std::string(1, 'x') + "/PRENOS"));
+    EXPECT_FALSE(platform::PathExists(std::string(1, 'x') + S + "PRENOS"));
 }
 
 TEST_F(Startup, MoreThan255RootsOfferTheFirst255) {
@@ -195,8 +198,8 @@ TEST_F(Startup, MoreThan255RootsOfferTheFirst255) {
     start(list);
     ASSERT_EQ(sel.rootBoxEntries.size(), 255u);
     EXPECT_EQ(sel.rootBoxEntries.front(), upperRoot(root1));
-    EXPECT_EQ(sel.rootBoxEntries[1], "X2/");
-    EXPECT_EQ(sel.rootBoxEntries.back(), "X5/"); // root 255
+    EXPECT_EQ(sel.rootBoxEntries[1], "X2" + S);
+    EXPECT_EQ(sel.rootBoxEntries.back(), "X5" + S); // root 255
 }
 
 TEST_F(Startup, RootThatIsAFile) {
@@ -213,7 +216,7 @@ TEST_F(Startup, ExternalMailerSwitch) {
         bool external;
     };
     for (const Case& c : {Case{"D", true}, Case{"d", true}, Case{"D ", false}, Case{"DA", false}, Case{"N", false}}) {
-        setenv("VOR_EXTMAIL", c.value, 1);
+        test::SetEnvironment("VOR_EXTMAIL", c.value);
         session = Session();
         start(root1);
         EXPECT_EQ(sel.externalMailer, c.external) << c.value;

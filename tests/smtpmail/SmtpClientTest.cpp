@@ -1,4 +1,5 @@
 #include "net/SmtpClient.h"
+#include "tests/support/LinuxPeers.h"
 
 #include "app/Error.h"
 #include "net/MessageEncoder.h"
@@ -132,6 +133,7 @@ TEST(SmtpClientSettings, HostAndPortAreRequired) {
 }
 
 TEST(SmtpClientServer, PlainWithAuthLogin) {
+    QX_SKIP_WITHOUT_LINUX_PEERS();
     auto server = qx::test::StartSmtpServer();
     SmtpClient client;
     Configure(client, server->port()).connect();
@@ -153,6 +155,7 @@ TEST(SmtpClientServer, PlainWithAuthLogin) {
 
 // Each case: the server's options, the client's mode and version, whether TLS carries the mail.
 TEST(SmtpClientServer, TlsModesAgainstARealServer) {
+    QX_SKIP_WITHOUT_LINUX_PEERS();
     struct Case {
         std::vector<std::string> server;
         SmtpTlsMode mode;
@@ -185,6 +188,7 @@ TEST(SmtpClientServer, TlsModesAgainstARealServer) {
 }
 
 TEST(SmtpClientServer, RequiredStartTlsFailsWhenTheServerDoesNotOfferIt) {
+    QX_SKIP_WITHOUT_LINUX_PEERS();
     auto server = qx::test::StartSmtpServer();
     SmtpClient client;
     Configure(client, server->port(), SmtpTlsMode::StartTlsRequired).connect();
@@ -194,6 +198,7 @@ TEST(SmtpClientServer, RequiredStartTlsFailsWhenTheServerDoesNotOfferIt) {
 }
 
 TEST(SmtpClientServer, VersionTheServerRefusesFailsTheHandshake) {
+    QX_SKIP_WITHOUT_LINUX_PEERS();
     auto server = qx::test::StartSmtpServer({"--implicit-tls", "--tls-version", "1.2"});
     SmtpClient client;
     Configure(client, server->port(), SmtpTlsMode::Implicit, TlsVersion::Tls1_0);
@@ -207,6 +212,7 @@ TEST(SmtpClientServer, VersionTheServerRefusesFailsTheHandshake) {
 }
 
 TEST(SmtpClientServer, AuthLoginOnlyWhenOffered) {
+    QX_SKIP_WITHOUT_LINUX_PEERS();
     struct Case {
         std::vector<std::string> server;
         bool authenticates;
@@ -223,6 +229,7 @@ TEST(SmtpClientServer, AuthLoginOnlyWhenOffered) {
 }
 
 TEST(SmtpClientServer, WithoutUserNameNoAuthIsSent) {
+    QX_SKIP_WITHOUT_LINUX_PEERS();
     auto server = qx::test::StartSmtpServer();
     SmtpClient client;
     Configure(client, server->port()).setUserName("");
@@ -233,6 +240,7 @@ TEST(SmtpClientServer, WithoutUserNameNoAuthIsSent) {
 }
 
 TEST(SmtpClientServer, RefusalsResetTheTransactionAndCarryTheServerText) {
+    QX_SKIP_WITHOUT_LINUX_PEERS();
     struct Case {
         std::string name;
         std::vector<MailAddress> to;
@@ -266,6 +274,7 @@ TEST(SmtpClientServer, RefusalsResetTheTransactionAndCarryTheServerText) {
 }
 
 TEST(SmtpClientServer, ConnectionRefusedIsASocketError) {
+    QX_SKIP_WITHOUT_LINUX_PEERS();
     int port;
     {
         auto server = qx::test::StartSmtpServer();
@@ -290,6 +299,7 @@ struct ScriptCase {
 class SmtpClientScripted : public ::testing::TestWithParam<ScriptCase> {};
 
 TEST_P(SmtpClientScripted, SendsExactlyTheseLines) {
+    QX_SKIP_WITHOUT_LINUX_PEERS();
     const ScriptCase& c = GetParam();
     auto peer = qx::test::StartScriptedSmtp(c.script);
     SmtpClient client;
@@ -400,6 +410,7 @@ INSTANTIATE_TEST_SUITE_P(
 namespace {
 
 TEST(SmtpClientScriptedText, CommandsGoAsAsciiAndTheLoginAsOneBytePerCharacter) {
+    QX_SKIP_WITHOUT_LINUX_PEERS();
     auto peer = qx::test::StartScriptedSmtp(
         R"({"greeting": "220 ok", "replies": ["250-x\n250 AUTH LOGIN", "334 a", "334 b", "235 ok", "250 ok",
             "250 ok", "354 go", "250 queued"]})");

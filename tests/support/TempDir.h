@@ -3,7 +3,7 @@
 
 namespace qx::test {
 
-// A fresh folder under /tmp, removed with its contents when the object goes.
+// A fresh folder in the temporary folder, removed with its contents when the object goes.
 class TempDir {
 public:
     TempDir();
@@ -11,8 +11,9 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    const std::string& path() const { return path_; } // with a trailing "/"
-    std::string file(const std::string& name) const { return path_ + name; }
+    const std::string& path() const { return path_; } // with a trailing separator
+    // `name` may name sub-folders with "/"; they become the platform's separator.
+    std::string file(const std::string& name) const;
 
 private:
     std::string path_;

@@ -126,18 +126,40 @@ TEST_F(HttpClient, ACancelStopsARunningTransfer) {
     EXPECT_LT(result.received, 2000000u);
 }
 
-TEST_F(HttpClient, HttpsRefusesACertificateNobodyVouchesFor) {
-    TempDir keys;
-    std::string command = "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1 "
-                          "-addext subjectAltName=IP:127.0.0.1 -keyout " +
-                          keys.file("key.pem") + " -out " + keys.file("cert.pem") + " 2>/dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    UpdateServer server(www.path(), keys.file("cert.pem"), keys.file("key.pem"));
-    Recorder progress;
-    HttpResult result = DownloadToTemporaryFile(Entry(server.url("/files/app.dat")), progress, cancel);
-    EXPECT_EQ(result.outcome, TransferOutcome::NoAnswer) << result.error;
-    EXPECT_NE(result.error.find("SSL negotiation failed"), std::string::npos) << result.error;
-    EXPECT_FALSE(std::filesystem::exists(target.file("sub/app.dat.uTMP")));
+TEST_F(HttpClient, HttpsDownloadsOnlyFromACertificateThatIsTrustedAndNamesTheHost) {
+    struct Case {
+        const char* what;
+        const char* subjectAltName;
+        bool trusted; // the certificate stands among the trusted roots (SSL_CERT_FILE)
+        bool downloads;
+    };
+    const Case cases[] = {
+        {"nobody vouches for it", "IP:127.0.0.1", false, false},
+        {"trusted, for another host", "DNS:updates.example.com", true, false},
+        {"trusted, for another address", "IP:127.0.0.2", true, false},
+        {"trusted, for this address", "IP:127.0.0.1", true, true},
+    };
+    for (const Case& c : cases) {
+        TempDir keys;
+        std::string command = "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=qx-test "
+                              "-addext subjectAltName=" +
+                              std::string(c.subjectAltName) + " -keyout " + keys.file("key.pem") + " -out " +
+                              keys.file("cert.pem") + " 2>/dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        setenv("SSL_CERT_FILE", c.trusted ? keys.file("cert.pem").c_str() : "/nonexistent", 1);
+        UpdateServer server(www.path(), keys.file("cert.pem"), keys.file("key.pem"));
+        Recorder progress;
+        HttpResult result = DownloadToTemporaryFile(Entry(server.url("/files/app.dat")), progress, cancel);
+        unsetenv("SSL_CERT_FILE");
+        if (c.downloads) {
+            EXPECT_EQ(result.outcome, TransferOutcome::Complete) << c.what << ": " << result.error;
+            EXPECT_EQ(ReadWholeFile(target.file("sub/app.dat.uTMP")), Payload(10000)) << c.what;
+        } else {
+            EXPECT_EQ(result.outcome, TransferOutcome::NoAnswer) << c.what << ": " << result.error;
+            EXPECT_NE(result.error.find("SSL negotiation failed"), std::string::npos) << c.what << ": " << result.error;
+            EXPECT_FALSE(std::filesystem::exists(target.file("sub/app.dat.uTMP"))) << c.what;
+        }
+    }
 }
 
 TEST(HttpUrl, PartsAndDates) {

@@ -2,7 +2,7 @@
 // server on 127.0.0.1: the offer, the question, the wizard, the downloads, failures, the
 // cancel, and the hand-over to the replacement program that restarts a stand-in program.
 #include "tests/update/UpdateServer.h"
-#include "update/MessageBox.h"
+#include "app/MessageBox.h"
 #include "update/UpdateOffer.h"
 #include "update/UpgradeController.h"
 #include "update/UpgradeTexts.h"

@@ -21,6 +21,8 @@
 namespace qx::test {
 namespace {
 
+using widgets::MessageBox;
+
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -32,7 +34,7 @@ protected:
         for (const char* name : {"QX_UPDATE_ROOT", "QX_HTTP_ROOT"})
             setenv(name, "http://127.0.0.1:9", 1);
         setenv("QX_HTTPS_ROOT", "https://127.0.0.1:9", 1);
-        MessageBox::clearRecord();
+        MessageBox::resetForTests();
         StartupOptions options;
         options.exeFolder = exeFolder();
         ASSERT_TRUE(window.startUp(options));
@@ -51,9 +53,16 @@ protected:
         QTest::mouseClick(window.ListBox1->viewport(), Qt::LeftButton, {}, place.center());
     }
 
+    static QStringList shownTexts() {
+        QStringList texts;
+        for (const MessageBox::Shown& box : MessageBox::takeShownForTests())
+            texts << QString::fromStdString(box.text);
+        return texts;
+    }
+
     static void answerBoxes(int count) {
         for (int i = 0; i < count; ++i)
-            MessageBox::queueAnswer(QMessageBox::Ok);
+            MessageBox::setNextAnswer(MessageBox::Answer::Ok);
     }
 
     TempDir dir;
@@ -104,7 +113,7 @@ TEST_F(MainWindowTest, StartCopiesTheTablesPacksAndReportsTheOutcome) {
     EXPECT_TRUE(log.contains("\n\nStiskanje podatkov\n\n")) << log.toStdString();
     EXPECT_TRUE(log.contains("\n\nKontrola zapisa...\n")) << log.toStdString();
     // No descriptor could be fetched: the sound archive is not delivered.
-    EXPECT_EQ(MessageBox::shownTexts(), QStringList{QString::fromUtf8("Prepis podatkov ni bil uspešen!")});
+    EXPECT_EQ(shownTexts(), QStringList{QString::fromUtf8("Prepis podatkov ni bil uspešen!")});
     // The dispatch ran, so the log and the bars are hidden again and the list is back.
     EXPECT_TRUE(window.Memo1->isHidden());
     EXPECT_TRUE(window.ProgressBar2->isHidden());
@@ -119,7 +128,7 @@ TEST_F(MainWindowTest, AnotherRootListsItsUsersWithNoneSelected) {
     EXPECT_EQ(window.ListBox1->item(window.ListBox1->count() - 1)->text(), "SKUPNO    ");
     EXPECT_EQ(session.selection.userDir, "FIRMA.P");
     QTest::mouseClick(window.Button1, Qt::LeftButton);
-    EXPECT_EQ(MessageBox::shownTexts(), QStringList{"Izberite uporabnika na seznamu."});
+    EXPECT_EQ(shownTexts(), QStringList{"Izberite uporabnika na seznamu."});
 }
 
 } // namespace
