@@ -7,12 +7,13 @@
 #include "app/Startup.h"
 #include "extract/ExportRun.h"
 #include "platform/CodePage.h"
+#include "platform/Console.h"
 #include "text/Dates.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -38,17 +39,17 @@ struct Arguments {
     std::optional<qx::DayCount> endDate;
 };
 
-std::optional<Arguments> Parse(int argc, char** argv) {
+std::optional<Arguments> Parse(const std::vector<std::string>& arguments) {
     Arguments args;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& arg = arguments[i];
+        const bool hasValue = i + 1 < arguments.size();
         if (arg == "--root" && hasValue) {
-            args.root = argv[++i];
+            args.root = arguments[++i];
         } else if (arg == "--end-date" && hasValue) {
-            args.endDate = qx::ParseDayMonthYear(argv[++i]);
+            args.endDate = qx::ParseDayMonthYear(arguments[++i]);
             if (!args.endDate) {
-                std::fprintf(stderr, "Neveljaven datum: %s\n", argv[i]);
+                std::fprintf(stderr, "Neveljaven datum: %s\n", arguments[i].c_str());
                 return std::nullopt;
             }
         } else if (!arg.empty() && arg[0] != '-' && args.user.empty()) {
@@ -65,12 +66,14 @@ std::optional<Arguments> Parse(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+    qx::platform::UseUtf8Console();
+    const std::vector<std::string> arguments = qx::platform::CommandLineArguments(argc, argv);
+    for (const std::string& arg : arguments)
+        if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
         }
-    const std::optional<Arguments> args = Parse(argc, argv);
+    const std::optional<Arguments> args = Parse(arguments);
     if (!args) {
         std::fputs(kUsage, stderr);
         return 2;

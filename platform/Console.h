@@ -1,0 +1,16 @@
+#pragma once
+// What a console program needs to speak UTF-8 on either platform.
+#include <string>
+#include <vector>
+
+namespace qx::platform {
+
+// The program's arguments as UTF-8, without the program's name. Windows passes `argv` in the
+// ANSI code page, so there they are read from the wide command line instead.
+std::vector<std::string> CommandLineArguments(int argc, char** argv);
+
+// Lets the console show the UTF-8 the program writes (a Windows console otherwise reads it
+// in the OEM code page); nothing to do on POSIX.
+void UseUtf8Console();
+
+} // namespace qx::platform
