@@ -1,12 +1,12 @@
 #include "app/ConsoleOperator.h"
 
-#include <unistd.h>
+#include "platform/Console.h"
 
 namespace qx {
 
 ConsoleOperator::ConsoleOperator(std::string rootText, std::string user, std::optional<DayCount> endDate)
     : rootText_(std::move(rootText)), user_(std::move(user)), endDate_(endDate),
-      barOnTerminal_(isatty(STDERR_FILENO) == 1) {}
+      barOnTerminal_(platform::StandardErrorIsTerminal()) {}
 
 ConsoleOperator::~ConsoleOperator() {
     clearBar();

@@ -10,7 +10,11 @@ namespace qx::platform {
 std::vector<std::string> CommandLineArguments(int argc, char** argv);
 
 // Lets the console show the UTF-8 the program writes (a Windows console otherwise reads it
-// in the OEM code page); nothing to do on POSIX.
+// in the OEM code page) and its line controls; nothing to do on POSIX.
 void UseUtf8Console();
+
+// True when standard error is a terminal that understands the ANSI line controls ("\r\033[K")
+// the console front end draws its progress bar with.
+bool StandardErrorIsTerminal();
 
 } // namespace qx::platform

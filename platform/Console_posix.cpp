@@ -1,5 +1,7 @@
 #include "platform/Console.h"
 
+#include <unistd.h>
+
 namespace qx::platform {
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
@@ -7,5 +9,9 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
 }
 
 void UseUtf8Console() {}
+
+bool StandardErrorIsTerminal() {
+    return isatty(STDERR_FILENO) == 1;
+}
 
 } // namespace qx::platform

@@ -17,6 +17,16 @@ std::vector<std::string> CommandLineArguments(int, char**) {
 
 void UseUtf8Console() {
     SetConsoleOutputCP(CP_UTF8);
+    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (GetConsoleMode(error, &mode))
+        SetConsoleMode(error, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+}
+
+bool StandardErrorIsTerminal() {
+    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    return GetConsoleMode(error, &mode) && (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
 }
 
 } // namespace qx::platform
