@@ -3,6 +3,7 @@
 #include "app/TForm1.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 
 namespace qx::test {
 namespace {
@@ -118,6 +120,31 @@ TEST_F(MainWindowTest, StartCopiesTheTablesPacksAndReportsTheOutcome) {
     EXPECT_TRUE(window.Memo1->isHidden());
     EXPECT_TRUE(window.ProgressBar2->isHidden());
     EXPECT_FALSE(window.ListBox1->isHidden());
+}
+
+TEST_F(MainWindowTest, WithTheServiceUpAWholeTransferSucceeds) {
+    const std::string state = dir.path() + "service/";
+    ChildProcess service({QX_PYTHON, std::string(QX_SOURCE_DIR) + "/tools/service/run_service.py", "run", "--dir",
+                          state, "--qxscramble", std::string(QX_BINARY_DIR) + "/bin/qxscramble"});
+    // service.env: QX_HTTPS_ROOT=..., QX_HTTP_ROOT=..., QX_UPDATE_ROOT=..., one to a line.
+    std::istringstream roots(ReadWholeFile(state + "service.env"));
+    for (std::string line; std::getline(roots, line);)
+        if (const auto equals = line.find('='); equals != std::string::npos)
+            setenv(line.substr(0, equals).c_str(), line.substr(equals + 1).c_str(), 1);
+
+    clickUser("FIRMA.P");
+    answerBoxes(3);
+    QTest::mouseClick(window.Button1, Qt::LeftButton);
+
+    const QStringList shown = shownTexts();
+    ASSERT_EQ(shown.size(), 2) << shown.join(" | ").toStdString();
+    EXPECT_TRUE(shown[0].startsWith("Obvestilo o prepisu podatkov je bilo poslano")) << shown[0].toStdString();
+    EXPECT_EQ(shown[1], QString::fromUtf8("Prepis podatkov je uspešno končan."));
+    const std::vector<platform::DirEntry> uploads = platform::ListDirectory(state + "ftp/SERVIS_NOVAK", "*.zip");
+    ASSERT_EQ(uploads.size(), 1u);
+    EXPECT_EQ(ReadWholeFile(state + "ftp/SERVIS_NOVAK/" + uploads[0].name),
+              ReadWholeFile(root() + "PRENOS/FIRMAP.ZIP"));
+    EXPECT_EQ(platform::ListDirectory(state + "mail", "*.eml").size(), 1u);
 }
 
 TEST_F(MainWindowTest, AnotherRootListsItsUsersWithNoneSelected) {
