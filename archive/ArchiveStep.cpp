@@ -16,37 +16,28 @@ constexpr const char* kCountMismatch = "Število datotek v kodiranih podatkih se
 } // namespace
 
 void ArchiveStep::wireEvents(const Dispatch& dispatch) {
+    // Both passes show their progress on the same two bars.
+    const auto showPercent = [this](ProgressBar bar) {
+        return [this, bar](int percent) {
+            ui_.setBarValue(bar, percent);
+            ui_.processMessages();
+        };
+    };
     writer_.setEvents({
         .entryStart =
             [this](const std::string& name) {
                 ui_.appendLine(platform::UpperCase(name));
                 ui_.processMessages();
             },
-        .filePercent =
-            [this](int percent) {
-                ui_.setBarValue(ProgressBar::File, percent);
-                ui_.processMessages();
-            },
-        .totalPercent =
-            [this](int percent) {
-                ui_.setBarValue(ProgressBar::Total, percent);
-                ui_.processMessages();
-            },
+        .filePercent = showPercent(ProgressBar::File),
+        .totalPercent = showPercent(ProgressBar::Total),
         .outputBlock = [this] { ui_.processMessages(); },
         .complete = [this, dispatch](int entries) { Zipper1ZipComplete(entries, dispatch); },
     });
     reader_.setEvents({
         .entryStart = [this](const std::string&) { ui_.processMessages(); },
-        .filePercent =
-            [this](int percent) {
-                ui_.setBarValue(ProgressBar::File, percent);
-                ui_.processMessages();
-            },
-        .totalPercent =
-            [this](int percent) {
-                ui_.setBarValue(ProgressBar::Total, percent);
-                ui_.processMessages();
-            },
+        .filePercent = showPercent(ProgressBar::File),
+        .totalPercent = showPercent(ProgressBar::Total),
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/Error.h"
 #include "platform/Clock.h"
+#include "tests/support/ErrorText.h"
 
 #include <gtest/gtest.h>
 
@@ -14,14 +15,7 @@ DayCount Day(int year, int month, int day) {
     return DayCountOf({year, month, day});
 }
 
-std::string ErrorText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& error) {
-        return error.what();
-    }
-    return "(no error)";
-}
+using test::ErrorText;
 
 TEST(DateOrder, FormatChoiceTakesTheFirstLetter) {
     const std::vector<std::pair<std::string, DateOrder>> cases = {

@@ -6,6 +6,7 @@
 
 #include "app/Error.h"
 #include "tests/ftpnet/PeerServers.h"
+#include "tests/support/ErrorText.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -20,14 +21,7 @@ std::string Scrambled(const std::string& text) {
     return Scramble(text, kScrambleSeed);
 }
 
-std::string ErrorText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+using test::ErrorText;
 
 TEST(IntegerFromText, ReadsWhatTheConversionAccepts) {
     const std::pair<std::string, int> good[] = {{"0", 0},

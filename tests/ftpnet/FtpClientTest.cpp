@@ -6,6 +6,7 @@
 #include "app/Error.h"
 #include "tests/ftpnet/PeerServers.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ErrorText.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -20,14 +21,7 @@ using Lines = std::vector<std::string>;
 using test::LinesStartingWith;
 using test::StartFtpScript;
 
-std::string ErrorText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+using test::ErrorText;
 
 FtpSettings Settings(int port, const std::string& host = "127.0.0.1") {
     FtpSettings s;

@@ -3,6 +3,7 @@
 
 #include "app/Error.h"
 #include "tests/ftpnet/PeerServers.h"
+#include "tests/support/ErrorText.h"
 
 #include <gtest/gtest.h>
 
@@ -12,14 +13,7 @@ namespace {
 using namespace std::chrono_literals;
 using test::StartLineServer;
 
-std::string ErrorText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+using test::ErrorText;
 
 struct Session {
     explicit Session(int port) : pingpong(connection) { connection.connect("127.0.0.1", static_cast<uint16_t>(port)); }
