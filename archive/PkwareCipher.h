@@ -32,8 +32,9 @@ public:
 
 private:
     std::uint8_t streamByte() const {
-        const std::uint16_t temp = static_cast<std::uint16_t>(key2_ | 2);
-        return static_cast<std::uint8_t>((temp * (temp ^ 1)) >> 8);
+        // Unsigned 32-bit arithmetic: a 16-bit value would be promoted to int and the product overflow it.
+        const std::uint32_t temp = (key2_ | 2) & 0xFFFFu;
+        return static_cast<std::uint8_t>((temp * (temp ^ 1u)) >> 8);
     }
     void updateKeys(std::uint8_t plain) {
         key0_ = Crc32Step(key0_, plain);
