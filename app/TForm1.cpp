@@ -73,15 +73,16 @@ void TForm1::buildControls() {
     auto* mail = new QLabel(QStringLiteral("E-mail: <a href=\"mailto:info@example.com\">info@example.com</a>"), this);
     QFont small = font();
     small.setPointSizeF(small.pointSizeF() * 0.8);
-    credit->setGeometry(8, 258, 230, 11);
-    web->setGeometry(8, 269, 120, 11);
-    mail->setGeometry(128, 269, 130, 11);
     for (QLabel* label : {credit, web, mail}) {
         label->setFont(small);
         label->setOpenExternalLinks(true);
+        label->adjustSize(); // as wide as the text in whatever font the system gives
     }
+    credit->move(8, 256);
+    web->move(8, 268);
+    mail->move(web->geometry().right() + 8, 268);
     Label4 = new QLabel(this);
-    Label4->setGeometry(240, 264, 64, 14);
+    Label4->setGeometry(240, 255, 64, 14);
     Label4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Label4->setFont(small);
 
