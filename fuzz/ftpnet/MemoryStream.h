@@ -20,6 +20,8 @@ public:
     }
     std::size_t readSome(char* buffer, std::size_t size) override {
         std::size_t n = std::min({size, piece_, size_ - pos_});
+        if (n == 0)
+            return 0; // an empty input has no data pointer to copy from
         std::memcpy(buffer, data_ + pos_, n);
         pos_ += n;
         return n;
