@@ -84,7 +84,8 @@ TlsLayer::TlsLayer(platform::Socket& socket, const TlsSettings& settings)
     if (!settings.cipherList.empty() && tls.SSL_CTX_set_cipher_list(ctx, settings.cipherList.c_str()) != 1)
         fail(TakeOpenSslErrors(state_->tls));
     if (settings.verifyPeer) {
-        tls.SSL_CTX_set_default_verify_paths(ctx);
+        if (!platform::TrustSystemRoots(tls, ctx))
+            fail("cannot load the trusted certificates");
         tls.SSL_CTX_set_verify(ctx, Tls::kVerifyPeer, nullptr);
     } else {
         tls.SSL_CTX_set_verify(ctx, Tls::kVerifyNone, nullptr);

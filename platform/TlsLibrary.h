@@ -11,6 +11,8 @@ struct bio_st;
 struct bio_method_st;
 struct x509_store_ctx_st;
 struct X509_VERIFY_PARAM_st;
+struct x509_st;
+struct x509_store_st;
 
 namespace qx::platform {
 
@@ -37,7 +39,6 @@ struct TlsLibrary {
     void (*SSL_CTX_set_security_level)(ssl_ctx_st*, int);
     long (*SSL_CTX_ctrl)(ssl_ctx_st*, int, long, void*);
     int (*SSL_CTX_set_cipher_list)(ssl_ctx_st*, const char*);
-    int (*SSL_CTX_set_default_verify_paths)(ssl_ctx_st*);
     void (*SSL_CTX_set_verify)(ssl_ctx_st*, int, int (*)(int, x509_store_ctx_st*));
     ssl_st* (*SSL_new)(ssl_ctx_st*);
     void (*SSL_free)(ssl_st*);
@@ -54,6 +55,10 @@ struct TlsLibrary {
     int (*SSL_set1_host)(ssl_st*, const char*);
     X509_VERIFY_PARAM_st* (*SSL_get0_param)(ssl_st*);
     int (*X509_VERIFY_PARAM_set1_ip_asc)(X509_VERIFY_PARAM_st*, const char*);
+    x509_store_st* (*SSL_CTX_get_cert_store)(const ssl_ctx_st*);
+    x509_st* (*d2i_X509)(x509_st**, const unsigned char**, long);
+    int (*X509_STORE_add_cert)(x509_store_st*, x509_st*);
+    void (*X509_free)(x509_st*);
     bio_st* (*BIO_new)(const bio_method_st*);
     const bio_method_st* (*BIO_s_mem)();
     int (*BIO_read)(bio_st*, void*, int);
@@ -62,5 +67,10 @@ struct TlsLibrary {
 
 // The library, loaded on the first call; nullptr when it is not available (the next call tries again).
 const TlsLibrary* LoadTlsLibrary();
+
+// Makes `context` trust the system's root certificates: OpenSSL's default locations on POSIX,
+// the "ROOT" certificate store on Windows (OpenSSL does not read it by itself). False when none
+// could be loaded.
+bool TrustSystemRoots(const TlsLibrary& tls, ssl_ctx_st* context);
 
 } // namespace qx::platform

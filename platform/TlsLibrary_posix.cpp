@@ -27,7 +27,6 @@ const TlsLibrary* LoadTlsLibrary() {
         SSL_CTX_set_security_level,
         SSL_CTX_ctrl,
         SSL_CTX_set_cipher_list,
-        SSL_CTX_set_default_verify_paths,
         SSL_CTX_set_verify,
         SSL_new,
         SSL_free,
@@ -44,12 +43,20 @@ const TlsLibrary* LoadTlsLibrary() {
         SSL_set1_host,
         SSL_get0_param,
         X509_VERIFY_PARAM_set1_ip_asc,
+        SSL_CTX_get_cert_store,
+        d2i_X509,
+        X509_STORE_add_cert,
+        X509_free,
         BIO_new,
         BIO_s_mem,
         BIO_read,
         BIO_write,
     };
     return &library;
+}
+
+bool TrustSystemRoots(const TlsLibrary&, ssl_ctx_st* context) {
+    return SSL_CTX_set_default_verify_paths(context) == 1;
 }
 
 } // namespace qx::platform
