@@ -139,6 +139,11 @@ struct FieldCase {
     std::string attributes;
 };
 
+// Test listings name a case by its label instead of dumping its bytes.
+void PrintTo(const FieldCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
 class WriterFields : public WriterTest, public testing::WithParamInterface<FieldCase> {};
 
 TEST_P(WriterFields, HeadersCarryTheFixedValues) {

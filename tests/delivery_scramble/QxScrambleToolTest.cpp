@@ -14,6 +14,11 @@ struct ToolCase {
     std::string output;
 };
 
+// Test listings name a case by its label instead of dumping its bytes.
+void PrintTo(const ToolCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
 class QxScrambleTool : public testing::TestWithParam<ToolCase> {};
 
 TEST_P(QxScrambleTool, PrintsTheExpectedForm) {

@@ -15,6 +15,11 @@ struct DescrambleCase {
     std::string expected;
 };
 
+// Test listings name a case by its label instead of dumping its bytes.
+void PrintTo(const DescrambleCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
 class DescrambleEdges : public testing::TestWithParam<DescrambleCase> {};
 
 TEST_P(DescrambleEdges, GivesExpectedText) {

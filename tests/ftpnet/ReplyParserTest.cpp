@@ -14,6 +14,11 @@ struct ReplyCase {
     std::string text;
 };
 
+// Test listings show a case by its reply code and text instead of dumping its bytes.
+void PrintTo(const ReplyCase& c, std::ostream* out) {
+    *out << c.code << ' ' << c.text;
+}
+
 class ReplyParserLines : public ::testing::TestWithParam<ReplyCase> {};
 
 TEST_P(ReplyParserLines, ParsesCodeAndText) {

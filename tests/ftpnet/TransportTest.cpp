@@ -8,6 +8,12 @@
 #include <gtest/gtest.h>
 
 namespace qx::net {
+
+// Test listings name a TLS version instead of dumping its bytes.
+void PrintTo(TlsVersion version, std::ostream* out) {
+    *out << (version == TlsVersion::Tls1_0 ? "TLS 1.0" : version == TlsVersion::Tls1_1 ? "TLS 1.1" : "TLS 1.2");
+}
+
 namespace {
 
 using namespace std::chrono_literals;

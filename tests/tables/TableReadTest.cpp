@@ -15,6 +15,11 @@ struct KindCase {
     std::uint8_t version;
 };
 
+// Test listings name a case by its kind instead of dumping its bytes.
+void PrintTo(const KindCase& c, std::ostream* out) {
+    *out << c.kind;
+}
+
 class TableReadTest : public ::testing::TestWithParam<KindCase> {
 protected:
     TempDir dir;
