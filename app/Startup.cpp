@@ -15,13 +15,6 @@ namespace qx {
 
 namespace {
 
-std::string AsciiUpper(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
 int IndexIgnoringCase(const std::vector<std::string>& entries, const std::string& text) {
     for (std::size_t i = 0; i < entries.size(); ++i)
         if (platform::SameTextIgnoringCase(entries[i], text))
@@ -41,7 +34,7 @@ int RootCount(const std::string& rootList) {
 void SetUpFolders(TSessionSelection& selection, const StartupOptions& options) {
     const std::string exeFolder = AppendBackslash(options.exeFolder.value_or(platform::ExecutableFolder()));
     selection.mailerExe = exeFolder + "VorMail.exe";
-    selection.externalMailer = AsciiUpper(platform::GetEnvironmentText("VOR_EXTMAIL")) == "D";
+    selection.externalMailer = AsciiUpperCase(platform::GetEnvironmentText("VOR_EXTMAIL")) == "D";
     selection.exeDir = platform::ToAnsi(exeFolder);
     selection.workDir = platform::FromAnsi(selection.exeDir) + "TEMP" + platform::kPathSeparator;
     platform::CreateDirectories(selection.workDir);

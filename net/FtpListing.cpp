@@ -1,19 +1,13 @@
 #include "net/FtpListing.h"
 
-#include <cctype>
+#include "text/TextHelpers.h"
 
 namespace qx::net {
 
 namespace {
 
-std::string Lower(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 FtpEntryType TypeOf(const std::string& value) {
-    const std::string type = Lower(value);
+    const std::string type = AsciiLowerCase(value);
     if (type == "dir" || type == "cdir" || type == "pdir")
         return FtpEntryType::Directory;
     if (type.rfind("os.", 0) == 0 && type.find('=') != std::string::npos)
@@ -24,9 +18,9 @@ FtpEntryType TypeOf(const std::string& value) {
 } // namespace
 
 std::string FtpListEntry::fact(const std::string& name) const {
-    const std::string wanted = Lower(name);
+    const std::string wanted = AsciiLowerCase(name);
     for (const auto& [key, value] : facts)
-        if (Lower(key) == wanted)
+        if (AsciiLowerCase(key) == wanted)
             return value;
     return {};
 }

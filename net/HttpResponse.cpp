@@ -1,18 +1,13 @@
 #include "net/HttpResponse.h"
 
 #include "app/Error.h"
+#include "text/TextHelpers.h"
 
 #include <cctype>
 
 namespace qx::net {
 
 namespace {
-
-std::string Lower(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 std::string Trimmed(const std::string& text) {
     std::size_t first = text.find_first_not_of(" \t");
@@ -23,7 +18,7 @@ std::string Trimmed(const std::string& text) {
 
 // Whether a comma-separated header value lists `token` (letter case ignored).
 bool ListsToken(const std::string& value, const std::string& token) {
-    std::string lower = Lower(value);
+    std::string lower = AsciiLowerCase(value);
     std::size_t start = 0;
     while (start <= lower.size()) {
         std::size_t comma = lower.find(',', start);
@@ -64,9 +59,9 @@ void CheckLimit(const std::string& body, std::size_t limit) {
 } // namespace
 
 std::optional<std::string> HttpResponseHead::header(const std::string& name) const {
-    std::string wanted = Lower(name);
+    std::string wanted = AsciiLowerCase(name);
     for (const auto& [key, value] : headers)
-        if (Lower(key) == wanted)
+        if (AsciiLowerCase(key) == wanted)
             return value;
     return std::nullopt;
 }

@@ -1,14 +1,14 @@
 #include "net/SmtpClient.h"
-#include "platform/TlsLibrary.h"
 
 #include "app/Error.h"
 #include "net/MessageEncoder.h"
 #include "net/MimeText.h"
 #include "platform/HostName.h"
+#include "platform/TlsLibrary.h"
+#include "text/TextHelpers.h"
 #include "text/Utf8.h"
 
 #include <algorithm>
-#include <cctype>
 #include <sstream>
 
 namespace qx::net {
@@ -31,12 +31,6 @@ std::string SingleBytes(const std::string& text, unsigned highest) {
     for (const CodePoint& point : DecodeUtf8(text))
         out += point.value <= highest ? static_cast<char>(point.value) : '?';
     return out;
-}
-
-std::string UpperAscii(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
 }
 
 std::string TrimBlanks(const std::string& text) {
@@ -215,7 +209,7 @@ Reply SmtpClient::command(const std::string& line, std::initializer_list<int> ac
 
 bool SmtpClient::offers(const std::string& capability) const {
     for (const auto& line : capabilities_)
-        if (UpperAscii(TrimBlanks(line)) == capability)
+        if (AsciiUpperCase(TrimBlanks(line)) == capability)
             return true;
     return false;
 }
@@ -224,7 +218,7 @@ bool SmtpClient::offers(const std::string& capability) const {
 std::vector<std::string> SmtpClient::authMechanisms() const {
     std::vector<std::string> mechanisms;
     for (const auto& line : capabilities_) {
-        std::string upper = UpperAscii(line);
+        std::string upper = AsciiUpperCase(line);
         if (upper.size() < 5 || upper.compare(0, 4, "AUTH") != 0 || (upper[4] != ' ' && upper[4] != '='))
             continue;
         std::string rest = upper.substr(5);

@@ -83,4 +83,18 @@ AnsiText PadRight(const AnsiText& text, std::uint16_t width, char fill) {
     return AnsiText(text.bytes + std::string(width - text.bytes.size(), fill));
 }
 
+std::string AsciiLowerCase(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+std::string AsciiUpperCase(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
 } // namespace qx

@@ -16,6 +16,10 @@ std::uint8_t TokenCount(const std::string& text, const std::string& separators);
 // The n-th token counting from 1; empty for n = 0 or past the end.
 std::string Token(const std::string& text, const std::string& separators, std::uint8_t n);
 
+// Letter case of the ASCII letters only, for protocol words and keys; other bytes are kept.
+std::string AsciiLowerCase(std::string text);
+std::string AsciiUpperCase(std::string text);
+
 AnsiText TrimBoth(const AnsiText& text);
 AnsiText PadLeft(const AnsiText& text, std::uint16_t width, char fill);
 AnsiText PadRight(const AnsiText& text, std::uint16_t width, char fill);

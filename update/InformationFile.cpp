@@ -1,20 +1,13 @@
 #include "update/InformationFile.h"
 
 #include "platform/CodePage.h"
+#include "text/TextHelpers.h"
 
 #include <map>
 
 namespace qx::update {
 
 namespace {
-
-std::string AsciiLower(const std::string& text) {
-    std::string lower = text;
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
 
 // Where a value may end at the latest: the last two bytes of the text are never part of one.
 std::size_t ValueLimit(const std::string& text) {
@@ -46,8 +39,8 @@ std::map<std::string, std::size_t> IndexUrlKeys(const std::string& lower) {
 } // namespace
 
 std::optional<std::string> FindInformationValue(const std::string& text, const std::string& key) {
-    std::string needle = AsciiLower(key) + "=";
-    std::size_t at = AsciiLower(text).find(needle);
+    std::string needle = AsciiLowerCase(key) + "=";
+    std::size_t at = AsciiLowerCase(text).find(needle);
     if (at == std::string::npos)
         return std::nullopt;
     return ValueFrom(text, at + needle.size());
@@ -55,7 +48,7 @@ std::optional<std::string> FindInformationValue(const std::string& text, const s
 
 std::optional<std::string> FindInformationMessage(const std::string& text) {
     const std::string needle = "#message={";
-    std::size_t at = AsciiLower(text).find(needle);
+    std::size_t at = AsciiLowerCase(text).find(needle);
     if (at == std::string::npos)
         return std::nullopt;
     std::size_t start = at + needle.size();
@@ -64,7 +57,7 @@ std::optional<std::string> FindInformationMessage(const std::string& text) {
 }
 
 std::vector<std::string> BuildDownloadQueue(const std::string& text) {
-    std::map<std::string, std::size_t> keys = IndexUrlKeys(AsciiLower(text));
+    std::map<std::string, std::size_t> keys = IndexUrlKeys(AsciiLowerCase(text));
     std::vector<std::string> queue;
     auto take = [&](const std::string& key) {
         auto it = keys.find(key);

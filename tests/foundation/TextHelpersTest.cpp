@@ -82,6 +82,24 @@ TEST(TrimBoth, TableOfCases) {
         EXPECT_EQ(TrimBoth(AnsiText(c.in)).bytes, c.out) << "\"" << c.in << "\"";
 }
 
+TEST(AsciiCase, ChangesOnlyTheAsciiLetters) {
+    struct Case {
+        std::string in, lower, upper;
+    };
+    // č in UTF-8 and è in windows-1250 stay as they are, whatever the C library's locale.
+    const std::vector<Case> cases = {
+        {"AUTH=Login", "auth=login", "AUTH=LOGIN"},
+        {"#URL1=", "#url1=", "#URL1="},
+        {"Ä" "d", "Ä" "d", "Ä" "D"},
+        {"èx", "èx", "èX"},
+        {"", "", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(AsciiLowerCase(c.in), c.lower) << c.in;
+        EXPECT_EQ(AsciiUpperCase(c.in), c.upper) << c.in;
+    }
+}
+
 struct PadCase {
     bool left;
     std::string in;
