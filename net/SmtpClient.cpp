@@ -4,7 +4,6 @@
 #include "net/MessageEncoder.h"
 #include "net/MimeText.h"
 #include "platform/HostName.h"
-#include "platform/TlsLibrary.h"
 #include "text/TextHelpers.h"
 #include "text/Utf8.h"
 
@@ -17,12 +16,6 @@ namespace {
 
 bool IsStartTls(SmtpTlsMode mode) {
     return mode == SmtpTlsMode::StartTlsWhenOffered || mode == SmtpTlsMode::StartTlsRequired;
-}
-
-// The TLS library is loaded with the first TLS connection; false when it cannot be.
-// Linked on POSIX; on Windows the DLLs are looked for now.
-bool LoadTlsLibrary() {
-    return platform::LoadTlsLibrary() != nullptr;
 }
 
 // One byte per character: codes up to 255 as they are, anything else "?".
@@ -75,10 +68,6 @@ void SmtpClient::connect() {
         throw Error("A Port is required", kSmtpErrorKind);
     if (port_ < 0 || port_ > 65535)
         throw Error("Invalid port " + std::to_string(port_), kSmtpErrorKind);
-    // In the STARTTLS modes a missing library only shows at the handshake.
-    if (tlsMode_ == SmtpTlsMode::Implicit && !LoadTlsLibrary())
-        throw Error("Could not load SSL library.", kTlsErrorKind);
-
     connection_ = std::make_unique<Connection>();
     connection_->setIdleCallback(idle_);
     // Bounds every read, the TLS handshakes included; a reply as a whole is bounded by the protocol.
@@ -148,8 +137,6 @@ void SmtpClient::startTlsIfDue() {
         throw Error("Start SSL negotiation command failed.", kTlsErrorKind);
     }
     try {
-        if (!LoadTlsLibrary())
-            throw Error("Could not load SSL library.", kTlsErrorKind);
         protocol_->startTls(*tls_);
     } catch (const Error&) {
         closeWithoutQuit();

@@ -133,7 +133,7 @@ TEST(SmtpClientSettings, HostAndPortAreRequired) {
 }
 
 TEST(SmtpClientServer, PlainWithAuthLogin) {
-    QX_SKIP_WITHOUT_LINUX_PEERS();
+    QX_SKIP_WITHOUT_PEER_SERVERS();
     auto server = qx::test::StartSmtpServer();
     SmtpClient client;
     Configure(client, server->port()).connect();
@@ -155,7 +155,7 @@ TEST(SmtpClientServer, PlainWithAuthLogin) {
 
 // Each case: the server's options, the client's mode and version, whether TLS carries the mail.
 TEST(SmtpClientServer, TlsModesAgainstARealServer) {
-    QX_SKIP_WITHOUT_LINUX_PEERS();
+    QX_SKIP_WITHOUT_PEER_SERVERS();
     struct Case {
         std::vector<std::string> server;
         SmtpTlsMode mode;
@@ -188,7 +188,7 @@ TEST(SmtpClientServer, TlsModesAgainstARealServer) {
 }
 
 TEST(SmtpClientServer, RequiredStartTlsFailsWhenTheServerDoesNotOfferIt) {
-    QX_SKIP_WITHOUT_LINUX_PEERS();
+    QX_SKIP_WITHOUT_PEER_SERVERS();
     auto server = qx::test::StartSmtpServer();
     SmtpClient client;
     Configure(client, server->port(), SmtpTlsMode::StartTlsRequired).connect();
@@ -198,7 +198,7 @@ TEST(SmtpClientServer, RequiredStartTlsFailsWhenTheServerDoesNotOfferIt) {
 }
 
 TEST(SmtpClientServer, VersionTheServerRefusesFailsTheHandshake) {
-    QX_SKIP_WITHOUT_LINUX_PEERS();
+    QX_SKIP_WITHOUT_PEER_SERVERS();
     auto server = qx::test::StartSmtpServer({"--implicit-tls", "--tls-version", "1.2"});
     SmtpClient client;
     Configure(client, server->port(), SmtpTlsMode::Implicit, TlsVersion::Tls1_0);
@@ -212,7 +212,7 @@ TEST(SmtpClientServer, VersionTheServerRefusesFailsTheHandshake) {
 }
 
 TEST(SmtpClientServer, AuthLoginOnlyWhenOffered) {
-    QX_SKIP_WITHOUT_LINUX_PEERS();
+    QX_SKIP_WITHOUT_PEER_SERVERS();
     struct Case {
         std::vector<std::string> server;
         bool authenticates;
@@ -229,7 +229,7 @@ TEST(SmtpClientServer, AuthLoginOnlyWhenOffered) {
 }
 
 TEST(SmtpClientServer, WithoutUserNameNoAuthIsSent) {
-    QX_SKIP_WITHOUT_LINUX_PEERS();
+    QX_SKIP_WITHOUT_PEER_SERVERS();
     auto server = qx::test::StartSmtpServer();
     SmtpClient client;
     Configure(client, server->port()).setUserName("");
@@ -240,7 +240,7 @@ TEST(SmtpClientServer, WithoutUserNameNoAuthIsSent) {
 }
 
 TEST(SmtpClientServer, RefusalsResetTheTransactionAndCarryTheServerText) {
-    QX_SKIP_WITHOUT_LINUX_PEERS();
+    QX_SKIP_WITHOUT_PEER_SERVERS();
     struct Case {
         std::string name;
         std::vector<MailAddress> to;
@@ -274,7 +274,7 @@ TEST(SmtpClientServer, RefusalsResetTheTransactionAndCarryTheServerText) {
 }
 
 TEST(SmtpClientServer, ConnectionRefusedIsASocketError) {
-    QX_SKIP_WITHOUT_LINUX_PEERS();
+    QX_SKIP_WITHOUT_PEER_SERVERS();
     int port;
     {
         auto server = qx::test::StartSmtpServer();
@@ -299,7 +299,7 @@ struct ScriptCase {
 class SmtpClientScripted : public ::testing::TestWithParam<ScriptCase> {};
 
 TEST_P(SmtpClientScripted, SendsExactlyTheseLines) {
-    QX_SKIP_WITHOUT_LINUX_PEERS();
+    QX_SKIP_WITHOUT_PEER_SERVERS();
     const ScriptCase& c = GetParam();
     auto peer = qx::test::StartScriptedSmtp(c.script);
     SmtpClient client;
@@ -410,7 +410,7 @@ INSTANTIATE_TEST_SUITE_P(
 namespace {
 
 TEST(SmtpClientScriptedText, CommandsGoAsAsciiAndTheLoginAsOneBytePerCharacter) {
-    QX_SKIP_WITHOUT_LINUX_PEERS();
+    QX_SKIP_WITHOUT_PEER_SERVERS();
     auto peer = qx::test::StartScriptedSmtp(
         R"({"greeting": "220 ok", "replies": ["250-x\n250 AUTH LOGIN", "334 a", "334 b", "235 ok", "250 ok",
             "250 ok", "354 go", "250 queued"]})");

@@ -1,29 +1,10 @@
 #include "tests/smtpmail/SmtpPeers.h"
 
-#include "tests/support/TempDir.h"
-
 #include <chrono>
-#include <cstdlib>
-#include <stdexcept>
 
 namespace qx::test {
 
 namespace {
-
-// A self-signed certificate made once per test run.
-const TempDir& CertificateDir() {
-    static TempDir dir;
-    static bool made = [] {
-        std::string command = "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -keyout " +
-                              dir.file("key.pem") + " -out " + dir.file("cert.pem") +
-                              " -days 2 -subj /CN=127.0.0.1 2>/dev/null";
-        if (std::system(command.c_str()) != 0)
-            throw std::runtime_error("openssl could not make the test certificate");
-        return true;
-    }();
-    (void)made;
-    return dir;
-}
 
 std::string Script(const std::string& name) {
     return std::string(QX_SOURCE_DIR) + "/tests/smtpmail/" + name;
@@ -32,9 +13,7 @@ std::string Script(const std::string& name) {
 } // namespace
 
 std::unique_ptr<ChildProcess> StartSmtpServer(const std::vector<std::string>& options) {
-    const TempDir& certificate = CertificateDir();
-    std::vector<std::string> argv = {QX_PYTHON, Script("smtp_server.py"),   "--cert", certificate.file("cert.pem"),
-                                     "--key",   certificate.file("key.pem")};
+    std::vector<std::string> argv = {QX_PYTHON, Script("smtp_server.py")};
     argv.insert(argv.end(), options.begin(), options.end());
     return std::make_unique<ChildProcess>(argv);
 }

@@ -9,7 +9,7 @@
 
 namespace qx::test {
 
-// aiosmtpd on 127.0.0.1; `options` as smtp_server.py takes them (the certificate is added).
+// aiosmtpd on 127.0.0.1 with a certificate of its own; `options` as smtp_server.py takes them.
 std::unique_ptr<ChildProcess> StartSmtpServer(const std::vector<std::string>& options = {});
 // The scripted peer; `script` is its JSON script.
 std::unique_ptr<ChildProcess> StartScriptedSmtp(const std::string& script);

@@ -7,6 +7,7 @@ RCPT <address> / RSET / DATA <hex of the message> / QUIT.
 import argparse
 import warnings
 import asyncio
+import os
 import ssl
 import sys
 
@@ -19,9 +20,16 @@ def say(line):
     print(line, flush=True)
 
 
+def certificate():
+    """A self-signed certificate made for this server, as the client checks none."""
+    sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "ftpnet", "servers"))
+    from selfsigned import make_certificate
+    return make_certificate()
+
+
 def tls_context(args):
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-    context.load_cert_chain(args.cert, args.key)
+    context.load_cert_chain(*certificate())
     # TLS 1.0 and 1.1 need the lowest security level of OpenSSL 3.
     context.set_ciphers("DEFAULT:@SECLEVEL=0")
     context.minimum_version = ssl.TLSVersion.TLSv1
@@ -80,8 +88,6 @@ def authenticator(server, session, envelope, mechanism, data):
 
 async def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--cert")
-    parser.add_argument("--key")
     parser.add_argument("--starttls", choices=["none", "offered", "required"], default="none")
     parser.add_argument("--implicit-tls", action="store_true")
     parser.add_argument("--tls-version", default="any")

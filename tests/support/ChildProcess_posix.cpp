@@ -1,6 +1,6 @@
+// The peer as a child process of the test, its standard output on a pipe.
 #include "tests/support/ChildProcess.h"
 
-#include <chrono>
 #include <csignal>
 #include <poll.h>
 #include <spawn.h>
@@ -12,10 +12,11 @@ extern char** environ;
 
 namespace qx::test {
 
-namespace {
+bool PeerServersAvailable() {
+    return true;
+}
 
-// Reads what is available within `timeoutMs`; false when the child closed its output.
-bool ReadSome(int fd, std::string& into, int timeoutMs) {
+bool ChildProcess::ReadSome(int fd, std::string& into, int timeoutMs) {
     pollfd p{fd, POLLIN, 0};
     if (poll(&p, 1, timeoutMs) <= 0)
         return true;
@@ -26,8 +27,6 @@ bool ReadSome(int fd, std::string& into, int timeoutMs) {
     into.append(buf, static_cast<size_t>(n));
     return true;
 }
-
-} // namespace
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
     int fds[2];
@@ -48,19 +47,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
     if (rc != 0)
         throw std::runtime_error("cannot start " + argv[0]);
 
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (std::chrono::steady_clock::now() < deadline) {
-        auto pos = buffered_.find("READY ");
-        auto end = pos == std::string::npos ? pos : buffered_.find('\n', pos);
-        if (end != std::string::npos) {
-            port_ = std::stoi(buffered_.substr(pos + 6, end - pos - 6));
-            buffered_.erase(0, end + 1);
-            return;
-        }
-        if (!ReadSome(outFd_, buffered_, 100))
-            break;
-    }
-    throw std::runtime_error("peer server did not become ready: " + argv[0] + "\n" + buffered_);
+    waitUntilReady(argv[0]);
 }
 
 ChildProcess::~ChildProcess() {
@@ -80,14 +67,6 @@ ChildProcess::~ChildProcess() {
     }
     if (outFd_ >= 0)
         close(outFd_);
-}
-
-std::string ChildProcess::readOutput(double seconds) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (std::chrono::steady_clock::now() < deadline)
-        if (!ReadSome(outFd_, buffered_, 20))
-            break;
-    return buffered_;
 }
 
 } // namespace qx::test
