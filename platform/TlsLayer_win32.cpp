@@ -21,6 +21,9 @@ namespace qx::platform {
 
 namespace {
 
+// SECURITY_FLAG_IGNORE_CERT_CN_INVALID of wininet.h, which the SSL chain policy takes.
+constexpr DWORD kIgnoreServerName = 0x00001000;
+
 constexpr ULONG kContextFlags = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT | ISC_REQ_CONFIDENTIALITY |
                                 ISC_REQ_ALLOCATE_MEMORY | ISC_REQ_STREAM | ISC_REQ_MANUAL_CRED_VALIDATION;
 
@@ -138,7 +141,7 @@ void VerifyServer(CtxtHandle& context, const std::string& host) {
     SSL_EXTRA_CERT_CHAIN_POLICY_PARA sslPara{};
     sslPara.cbSize = sizeof sslPara;
     sslPara.dwAuthType = AUTHTYPE_SERVER;
-    sslPara.fdwChecks = host.empty() ? SECURITY_FLAG_IGNORE_CERT_CN_INVALID : 0;
+    sslPara.fdwChecks = host.empty() ? kIgnoreServerName : 0;
     sslPara.pwszServerName = host.empty() ? nullptr : name.data();
     CERT_CHAIN_POLICY_PARA policyPara{};
     policyPara.cbSize = sizeof policyPara;

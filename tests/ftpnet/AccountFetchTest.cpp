@@ -7,8 +7,8 @@
 #include "app/Error.h"
 #include "tests/ftpnet/PeerServers.h"
 #include "tests/support/ErrorText.h"
+#include "tests/support/TestEnvironment.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace qx {
@@ -111,12 +111,12 @@ TEST(ApplyMailDescriptor, ABadCodeRaisesTheConversionErrorAfterTheTexts) {
 class ServiceRoots {
 public:
     ServiceRoots(const std::string& https, const std::string& http) {
-        setenv("QX_HTTPS_ROOT", https.c_str(), 1);
-        setenv("QX_HTTP_ROOT", http.c_str(), 1);
+        test::SetEnvironment("QX_HTTPS_ROOT", https);
+        test::SetEnvironment("QX_HTTP_ROOT", http);
     }
     ~ServiceRoots() {
-        unsetenv("QX_HTTPS_ROOT");
-        unsetenv("QX_HTTP_ROOT");
+        test::UnsetEnvironment("QX_HTTPS_ROOT");
+        test::UnsetEnvironment("QX_HTTP_ROOT");
     }
 };
 
@@ -209,7 +209,7 @@ TEST(FetchMailAccount, RefreshesTheMailRecordAndKeepsItWhenNothingComes) {
 }
 
 TEST(ServiceRoots, EnvironmentOverridesTheBuiltInRoots) {
-    unsetenv("QX_HTTPS_ROOT");
+    test::UnsetEnvironment("QX_HTTPS_ROOT");
     EXPECT_EQ(ServiceHttpsRoot().rfind("https://", 0), 0u);
     ServiceRoots roots("https://127.0.0.1:8443/", "http://127.0.0.1:8080");
     EXPECT_EQ(ServiceHttpsRoot(), "https://127.0.0.1:8443");

@@ -97,8 +97,15 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
 }
 
 ChildProcess::~ChildProcess() {
-    if (outFd_ >= 0)
-        closesocket(Handle(outFd_));
+    if (outFd_ < 0)
+        return;
+    // The broker closes its side once the child has ended: wait for that, as the native
+    // destructor waits for the child, so that the child's port is free afterwards.
+    shutdown(Handle(outFd_), SD_SEND);
+    std::string rest;
+    for (int i = 0; i < 100 && ReadSome(outFd_, rest, 100); ++i)
+        rest.clear();
+    closesocket(Handle(outFd_));
 }
 
 } // namespace qx::test
