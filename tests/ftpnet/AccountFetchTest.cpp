@@ -132,7 +132,8 @@ std::string Route(const std::string& path, const std::string& body, int status =
 
 struct FallbackCase {
     std::string name;
-    std::string httpsRoutes; // JSON routes of the HTTPS root; "refused" for no server at all
+    // JSON routes of the HTTPS root; "refused" for no server at all, "plain" for one without TLS
+    std::string httpsRoutes;
     std::string httpRoutes;
     std::string expectedServer; // streznik after the fetch
     std::string expectedUser;   // prijava after the fetch ("old": untouched)
@@ -147,7 +148,9 @@ class FetchFtpAccountFallback : public ::testing::TestWithParam<FallbackCase> {}
 TEST_P(FetchFtpAccountFallback, UsesTheFirstRootThatAnswers) {
     const FallbackCase& c = GetParam();
     std::unique_ptr<test::ChildProcess> https;
-    if (c.httpsRoutes != "refused")
+    if (c.httpsRoutes == "plain")
+        https = StartHttpServer("none", "{" + Route("/prenos/qfd.ftp", Scrambled("other;x;y;1;z")) + "}");
+    else if (c.httpsRoutes != "refused")
         https = StartHttpServer("any", c.httpsRoutes);
     auto http = StartHttpServer("none", c.httpRoutes);
     ServiceRoots roots(https ? Root("https", https->port()) : "https://127.0.0.1:1", Root("http", http->port()));
@@ -173,6 +176,8 @@ INSTANTIATE_TEST_SUITE_P(
                      "{" + Route("/prenos/qfd.ftp", "", 301) + ", " + Route("/elsewhere", Scrambled(kFtpText)) + "}",
                      "{" + Route("/ftp/qfd.ftp", Scrambled(kFtpText)) + "}", "ftp.example.com", "user", true},
         FallbackCase{"HttpsRefused", "refused", "{" + Route("/ftp/qfd.ftp", Scrambled(kFtpText)) + "}",
+                     "ftp.example.com", "user", true},
+        FallbackCase{"HttpsHandshakeFails", "plain", "{" + Route("/ftp/qfd.ftp", Scrambled(kFtpText)) + "}",
                      "ftp.example.com", "user", true},
         FallbackCase{"HttpsEmptyBody", "{" + Route("/prenos/qfd.ftp", "") + "}",
                      "{" + Route("/ftp/qfd.ftp", Scrambled(kFtpText)) + "}", "", "old", false},

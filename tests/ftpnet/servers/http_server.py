@@ -1,7 +1,9 @@
 """A real HTTP/1.1 server (http.server) for the descriptor fetches, plain or over TLS.
 
 Usage: http_server.py <tls> '<routes json>'
-  tls: "none", "any" (TLS 1.0 to 1.3) or one version ("TLSv1", "TLSv1_1", "TLSv1_2")
+  tls: "none", "any" (TLS 1.0 to 1.3) or one version ("TLSv1", "TLSv1_1", "TLSv1_2");
+       "signed": TLS 1.2 with a certificate for 127.0.0.1 from an authority of its own, whose
+       certificate follows the READY line as "AUTHORITY <hex of its DER form>"
   routes: {"/path": {"status": 200, "body": "text", "chunked": false, "headers": {...}}}
 Other paths get 404. Prints "CONNECT", "REQUEST <line>", "HEADER <line>" and "CLOSED"
 for each connection and request, in order.
@@ -65,10 +67,23 @@ def main():
     ROUTES.update(json.loads(sys.argv[2]))
     server = ThreadingHTTPServer(("127.0.0.1", 0), Handler)
     server.daemon_threads = True
-    if tls != "none":
+    authority = None
+    if tls == "signed":
+        import ssl
+        from selfsigned import make_signed_certificate
+        cert, key, authority = make_signed_certificate()
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.minimum_version = ssl.TLSVersion.TLSv1_2
+        context.load_cert_chain(cert, key)
+        server.socket = context.wrap_socket(server.socket, server_side=True)
+    elif tls != "none":
         from selfsigned import server_context
         server.socket = server_context(None if tls == "any" else tls).wrap_socket(server.socket, server_side=True)
     say("READY %d" % server.server_address[1])
+    if authority:
+        import ssl
+        with open(authority) as pem:
+            say("AUTHORITY " + ssl.PEM_cert_to_DER_cert(pem.read()).hex())
     server.serve_forever()
 
 

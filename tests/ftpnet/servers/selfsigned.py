@@ -14,6 +14,25 @@ def make_certificate():
     return cert, key
 
 
+def make_signed_certificate():
+    """A throw-away authority and a certificate it signed for the address 127.0.0.1.
+    Returns the certificate and key of the server and the authority's certificate."""
+    folder = tempfile.mkdtemp(prefix="qxca-")
+    path = lambda name: os.path.join(folder, name)
+    quiet = dict(check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=qx test authority",
+                    "-addext", "basicConstraints=critical,CA:TRUE", "-addext", "keyUsage=critical,keyCertSign,cRLSign",
+                    "-keyout", path("ca.key"), "-out", path("ca.pem")], **quiet)
+    subprocess.run(["openssl", "req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=127.0.0.1",
+                    "-keyout", path("key.pem"), "-out", path("server.csr")], **quiet)
+    with open(path("server.ext"), "w") as extensions:
+        # Wine's SSL policy matches DNS names only, so the address stands there too.
+        extensions.write("subjectAltName=IP:127.0.0.1,DNS:127.0.0.1\nextendedKeyUsage=serverAuth\n")
+    subprocess.run(["openssl", "x509", "-req", "-in", path("server.csr"), "-CA", path("ca.pem"), "-CAkey", path("ca.key"),
+                    "-CAcreateserial", "-days", "2", "-extfile", path("server.ext"), "-out", path("cert.pem")], **quiet)
+    return path("cert.pem"), path("key.pem"), path("ca.pem")
+
+
 def server_context(version_name=None):
     """A server context that allows exactly `version_name` ("TLSv1", "TLSv1_1", "TLSv1_2"), or TLS 1.0-1.3."""
     import ssl
