@@ -18,6 +18,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import unittest
 import zipfile
 from pathlib import Path
@@ -55,10 +56,15 @@ class StandInService:
         if not ready.startswith("READY"):
             raise RuntimeError("the stand-in service did not start: " + ready)
         self.environment = dict(line.split("=", 1) for line in (state / "service.env").read_text().split())
+        # The service's log, as it comes: which root served what, and over which scheme.
+        self.log = []
+        self.reader = threading.Thread(target=lambda: self.log.extend(iter(self.process.stdout.readline, "")))
+        self.reader.start()
 
     def stop(self):
         self.process.terminate()
         self.process.wait(10)
+        self.reader.join(10)
         self.process.stdout.close()
 
     def uploads(self):
@@ -99,8 +105,6 @@ class TransferTest(unittest.TestCase):
         return next(c for c in self.manifest["companies"] if c["dir"] == user)
 
     # The program under test and how it is started; the Wine variant below replaces these.
-    tls_available = True
-
     def install_program(self):
         shutil.copy2(BINARY / "bin/qxbatch", self.bin / "qxbatch")
 
@@ -140,13 +144,16 @@ class TransferTest(unittest.TestCase):
         self.assertIn("racn.dbf", self.assertArchiveHoldsTheCopies(uploads[0]))
         self.assertEqual(uploads[0].read_bytes(), (self.root / "PRENOS/FIRMAP.ZIP").read_bytes())
 
+        # Both descriptors came from the HTTPS root; the plain-HTTP fallback was never needed.
+        served = [line for line in self.service.log if line.startswith(("HTTPS ", "HTTP "))]
+        for descriptor in ("/prenos/qfd.ftp", "/prenos/vortane.email"):
+            self.assertTrue(any(line.startswith("HTTPS ") and f'"GET {descriptor} ' in line and '" 200 ' in line
+                                for line in served), served)
+        self.assertFalse([line for line in served if '"GET /ftp/' in line], served)
+
+        # The stand-in requires STARTTLS for the notice.
         notices = self.service.notices()
-        if not self.tls_available:
-            # The stand-in requires STARTTLS; without the TLS library the notice cannot go.
-            self.assertIn("*** SSL negotiation failed.", result.stdout)
-            self.assertEqual(notices, [])
-            return
-        self.assertEqual(len(notices), 1)
+        self.assertEqual(len(notices), 1, result.stdout)
         notice = notices[0]
         self.assertEqual(str(notice["Subject"]), f"Podatki stranke {company['firm']}, izdani do {TODAY}")
         self.assertEqual(notice["From"].addresses[0].display_name, company["firm"])
@@ -203,9 +210,7 @@ class TransferTest(unittest.TestCase):
 
 @unittest.skipUnless(WINDOWS_BIN, "QX_WINDOWS_BIN names no Windows build")
 class WineTransferTest(TransferTest):
-    """The Windows qxbatch.exe under Wine. Debian has no OpenSSL for Windows, so this
-    workstation is one without the TLS library: the descriptors come over plain HTTP."""
-    tls_available = False
+    """The Windows qxbatch.exe under Wine, with the system's TLS (Wine's Schannel)."""
 
     def install_program(self):
         shutil.copy2(Path(WINDOWS_BIN) / "qxbatch.exe", self.bin / "qxbatch.exe")
