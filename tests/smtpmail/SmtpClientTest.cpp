@@ -7,6 +7,7 @@
 #include "tests/smtpmail/SmtpPeers.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 using namespace qx::net;
@@ -209,6 +210,26 @@ TEST(SmtpClientServer, VersionTheServerRefusesFailsTheHandshake) {
     Configure(client, starttls->port(), SmtpTlsMode::StartTlsWhenOffered, TlsVersion::Tls1_0).connect();
     EXPECT_EQ(ErrorOf(client, Message()), "SSL negotiation failed.");
     EXPECT_FALSE(client.connected());
+}
+
+// scripts/test-windows runs this in a Wine prefix whose Schannel has TLS 1.0 turned off, as
+// newer Windows have it: the handshake fails at once with the usual texts, never a time-out.
+TEST(SmtpClientServer, AVersionTheSystemTurnedOffFailsTheHandshake) {
+    QX_SKIP_WITHOUT_PEER_SERVERS();
+    if (!std::getenv("QX_TLS1_0_TURNED_OFF"))
+        GTEST_SKIP() << "needs a system with TLS 1.0 turned off (QX_TLS1_0_TURNED_OFF, scripts/test-windows)";
+    auto implicit = qx::test::StartSmtpServer({"--implicit-tls", "--tls-version", "1.0"});
+    SmtpClient client;
+    Configure(client, implicit->port(), SmtpTlsMode::Implicit, TlsVersion::Tls1_0);
+    const std::string error = ConnectError(client);
+    EXPECT_EQ(error.rfind("TlsError: SSL negotiation failed: ", 0), 0u) << error;
+    EXPECT_FALSE(client.connected());
+
+    auto starttls = qx::test::StartSmtpServer({"--starttls", "offered", "--tls-version", "1.0"});
+    Configure(client, starttls->port(), SmtpTlsMode::StartTlsRequired, TlsVersion::Tls1_0).connect();
+    EXPECT_EQ(ErrorOf(client, Message()), "SSL negotiation failed.");
+    EXPECT_FALSE(client.connected());
+    EXPECT_EQ(Only(PeerEvents(*starttls, "QUIT"), "MAIL"), std::vector<std::string>{});
 }
 
 TEST(SmtpClientServer, AuthLoginOnlyWhenOffered) {
