@@ -2,6 +2,7 @@
 // passes its standard output over a loopback connection; closing the connection stops it.
 #include "tests/support/ChildProcess.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <stdexcept>
