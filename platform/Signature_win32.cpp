@@ -3,10 +3,10 @@
 
 #include "app/Error.h"
 
-#include <bcrypt.h>
-#include <windows.h>
-
 #include <vector>
+#include <windows.h>
+// bcrypt.h needs the types of windows.h.
+#include <bcrypt.h>
 
 namespace qx::platform {
 
