@@ -54,8 +54,6 @@ int main(int argc, char** argv) {
             throw Error("Cannot read " + information);
         std::vector<std::string> keys = update::DownloadQueueKeys(*text);
         std::vector<std::string> entries = update::BuildDownloadQueue(*text);
-        if (keys.empty())
-            throw Error("The information file names no file to download");
         std::map<std::string, tools::ReleaseFile> files;
         for (std::size_t i = 0; i < keys.size(); ++i) {
             std::string url = UrlOf(entries[i]);
