@@ -35,7 +35,7 @@ public:
         out_.open(LocalPath(path_), std::ios::binary | std::ios::trunc);
         if (!out_)
             return false;
-        platform::SetHidden(path_, true);
+        platform::SetAttributeBits(path_, kDownloadingAttributes);
         progress_.started(announcedSize);
         return true;
     }
@@ -120,6 +120,8 @@ HttpResult DownloadToTemporaryFile(const DownloadEntry& entry, DownloadProgress&
     } else if (!written && result.outcome == TransferOutcome::Complete) {
         result.outcome = TransferOutcome::WriteFailed;
     }
+    if (result.outcome == TransferOutcome::Complete)
+        platform::SetAttributeBits(entry.target + kTemporarySuffix, kDownloadedAttributes);
     return result;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Fetching the information file and one queued file. Both run on the update's worker thread;
 // what they report is handed to the window thread by the caller.
+#include "platform/FileSystem.h"
 #include "text/EightBitText.h"
 #include "update/DownloadTarget.h"
 #include "update/MakerSignature.h"
@@ -23,6 +24,9 @@ inline constexpr std::uint64_t kSignatureMaxBytes = 1024;
 inline constexpr int kDownloadIdleTimeoutMs = 30000;
 
 inline constexpr const char* kTemporarySuffix = ".uTMP";
+// A ".uTMP" file is hidden and temporary while it arrives, and also archive once complete.
+inline constexpr std::uint32_t kDownloadingAttributes = platform::kAttrHidden | platform::kAttrTemporary;
+inline constexpr std::uint32_t kDownloadedAttributes = kDownloadingAttributes | platform::kAttrArchive;
 
 struct InformationFetch {
     HttpResult http;

@@ -58,7 +58,8 @@ bool ReplaceAllOrNothing(const std::vector<std::string>& targets) {
         return false;
     }
     for (const std::string& target : placed) {
-        platform::SetHidden(target, false);
+        // In place, the file is an ordinary one again.
+        platform::SetAttributeBits(target, platform::kAttrArchive);
         if (platform::PathExists(Backup(target)))
             platform::DeleteFilePath(Backup(target));
     }

@@ -1,7 +1,7 @@
 #include "update/UpdateOffer.h"
 
-#include "app/MessageBox.h"
 #include "platform/FileSystem.h"
+#include "app/MessageBox.h"
 #include "update/UpgradeController.h"
 #include "update/UpgradeTexts.h"
 
