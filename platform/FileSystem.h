@@ -22,6 +22,7 @@ enum FileAttribute : std::uint32_t {
     kAttrSystem = 0x04,
     kAttrDirectory = 0x10,
     kAttrArchive = 0x20,
+    kAttrTemporary = 0x100,
 };
 
 struct DirEntry {
@@ -56,6 +57,8 @@ bool RenameReplacing(const std::string& from, const std::string& to);
 bool SetReadOnly(const std::string& path, bool readOnly);
 bool SetLastWriteTime(const std::string& path, std::int64_t unixSeconds);
 bool SetHidden(const std::string& path, bool hidden); // no-op on POSIX (hidden there is the name)
+// Sets exactly these attribute bits (read-only, hidden, archive, temporary); no-op on POSIX.
+bool SetAttributeBits(const std::string& path, std::uint32_t attributes);
 
 // The folder part of a path with its trailing separator; empty when there is none.
 std::string FolderOf(const std::string& path);

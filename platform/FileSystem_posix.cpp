@@ -208,4 +208,8 @@ bool SetHidden(const std::string& path, bool) {
     return PathExists(path);
 }
 
+bool SetAttributeBits(const std::string& path, std::uint32_t) {
+    return PathExists(path);
+}
+
 } // namespace qx::platform

@@ -183,6 +183,12 @@ bool SetHidden(const std::string& path, bool hidden) {
     return ChangeAttribute(path, FILE_ATTRIBUTE_HIDDEN, hidden);
 }
 
+bool SetAttributeBits(const std::string& path, std::uint32_t attributes) {
+    constexpr std::uint32_t settable = kAttrReadOnly | kAttrHidden | kAttrArchive | kAttrTemporary;
+    const DWORD bits = attributes & settable;
+    return SetFileAttributesW(Widen(path).c_str(), bits ? bits : FILE_ATTRIBUTE_NORMAL) != 0;
+}
+
 bool SetLastWriteTime(const std::string& path, std::int64_t unixSeconds) {
     HANDLE file = CreateFileW(Widen(path).c_str(), FILE_WRITE_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,

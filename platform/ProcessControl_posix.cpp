@@ -1,5 +1,7 @@
 #include "platform/ProcessControl.h"
 
+#include "platform/Process.h"
+
 #include <climits>
 #include <cstdlib>
 #include <dirent.h>
@@ -44,6 +46,11 @@ bool MarkExecutable(const std::string& path) {
     if (stat(path.c_str(), &st) != 0)
         return false;
     return chmod(path.c_str(), st.st_mode | S_IXUSR | S_IXGRP | S_IXOTH) == 0;
+}
+
+// A program path is one argument here whatever it holds.
+bool StartProgramAt(const std::string& path, const std::vector<std::string>& arguments) {
+    return StartDetached(path, arguments);
 }
 
 } // namespace qx::platform

@@ -44,4 +44,20 @@ bool MarkExecutable(const std::string&) {
     return true; // a Windows program runs by its name alone
 }
 
+bool StartProgramAt(const std::string& path, const std::vector<std::string>& arguments) {
+    std::wstring line = L"\"" + Widen(path) + L"\"";
+    for (const std::string& argument : arguments)
+        line += L" " + Widen(argument);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const std::wstring application = Widen(path);
+    if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
 } // namespace qx::platform

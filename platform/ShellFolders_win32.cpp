@@ -20,6 +20,12 @@ std::string InWindowsFolder(const char* name) {
     return windows.empty() ? "" : windows + "\\" + name;
 }
 
+// "Program Files" on the drive of the Windows folder, whatever the system names its own.
+std::string ProgramFilesOnWindowsDrive() {
+    const std::string windows = KnownFolder(CSIDL_WINDOWS);
+    return windows.size() < 2 || windows[1] != ':' ? "" : windows.substr(0, 2) + "\\Program Files";
+}
+
 } // namespace
 
 std::string ShellFolderPath(ShellFolder folder) {
@@ -33,7 +39,7 @@ std::string ShellFolderPath(ShellFolder folder) {
     case ShellFolder::AppData:
         return KnownFolder(CSIDL_APPDATA);
     case ShellFolder::ProgramFiles:
-        return KnownFolder(CSIDL_PROGRAM_FILES);
+        return ProgramFilesOnWindowsDrive();
     case ShellFolder::Windows:
         return KnownFolder(CSIDL_WINDOWS);
     case ShellFolder::System:

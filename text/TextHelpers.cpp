@@ -97,4 +97,34 @@ std::string AsciiUpperCase(std::string text) {
     return text;
 }
 
+std::string HexOf(const std::string& bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char c : bytes) {
+        hex += kDigits[c >> 4];
+        hex += kDigits[c & 0x0f];
+    }
+    return hex;
+}
+
+std::optional<std::string> BytesOfHex(const std::string& hex) {
+    auto nibble = [](char c) {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f')
+            return (c | 0x20) - 'a' + 10;
+        return -1;
+    };
+    if (hex.size() % 2 != 0)
+        return std::nullopt;
+    std::string bytes;
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        int high = nibble(hex[i]), low = nibble(hex[i + 1]);
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        bytes += static_cast<char>(high << 4 | low);
+    }
+    return bytes;
+}
+
 } // namespace qx

@@ -3,6 +3,7 @@
 // The UTF-8 routines count characters (code points); the 8-bit ones count bytes.
 #include "text/EightBitText.h"
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace qx {
@@ -19,6 +20,10 @@ std::string Token(const std::string& text, const std::string& separators, std::u
 // Letter case of the ASCII letters only, for protocol words and keys; other bytes are kept.
 std::string AsciiLowerCase(std::string text);
 std::string AsciiUpperCase(std::string text);
+
+// Bytes as lower-case hex digits, and back (either case); nullopt for anything but pairs of hex digits.
+std::string HexOf(const std::string& bytes);
+std::optional<std::string> BytesOfHex(const std::string& hex);
 
 AnsiText TrimBoth(const AnsiText& text);
 AnsiText PadLeft(const AnsiText& text, std::uint16_t width, char fill);

@@ -1,6 +1,7 @@
 #pragma once
 // Where each file of the download queue goes: "URL=target path" with folder macros, a path
 // relative to the program's folder, or the last component of the URL in the program's folder.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@ struct DownloadEntry {
     std::string url;
     std::string target;       // full local path of the file once in place
     bool namedTarget = false; // the entry named its target path (listed in the upgrader's queue)
+    std::uint64_t size = 0;   // what the signed information file vouches for
+    std::string sha256;       // 32 bytes
 };
 
 // Splits a queue entry at its first "=" and resolves its target path. nullopt when the entry

@@ -1,6 +1,7 @@
 #include "update/FileDownload.h"
 
 #include "platform/FileSystem.h"
+#include "platform/Signature.h"
 #include "update/LocalFile.h"
 
 #include <fstream>
@@ -19,21 +20,32 @@ public:
     std::string text;
 };
 
+// Writes the download and checks it against the entry as it arrives.
 class FileSink : public HttpBodySink {
 public:
-    FileSink(std::string path, DownloadProgress& progress) : path_(std::move(path)), progress_(progress) {}
+    FileSink(const DownloadEntry& entry, DownloadProgress& progress)
+        : path_(entry.target + kTemporarySuffix), entry_(entry), progress_(progress) {}
 
     bool begin(std::optional<std::uint64_t> announcedSize) override {
+        if (announcedSize && *announcedSize != entry_.size) {
+            wrongFile_ = true;
+            return false;
+        }
         platform::CreateDirectories(platform::FolderOf(path_));
         out_.open(LocalPath(path_), std::ios::binary | std::ios::trunc);
         if (!out_)
             return false;
-        platform::SetHidden(path_, true);
+        platform::SetAttributeBits(path_, kDownloadingAttributes);
         progress_.started(announcedSize);
         return true;
     }
 
     bool write(const char* data, std::size_t size) override {
+        if (size > entry_.size - received_) {
+            wrongFile_ = true;
+            return false;
+        }
+        hash_.update(data, size);
         out_.write(data, static_cast<std::streamsize>(size));
         received_ += size;
         progress_.progressed(received_);
@@ -45,27 +57,52 @@ public:
         return !out_.fail();
     }
 
+    // Whether what arrived is other than what the maker vouched for (so far or in the end).
+    bool wrongFile() { return wrongFile_ || received_ != entry_.size || hash_.finish() != entry_.sha256; }
+    bool refusedEarly() const { return wrongFile_; }
+
 private:
     std::string path_;
+    const DownloadEntry& entry_;
     DownloadProgress& progress_;
     std::ofstream out_;
+    platform::Sha256 hash_;
     std::uint64_t received_ = 0;
+    bool wrongFile_ = false;
 };
 
-} // namespace
-
-InformationFetch FetchInformationFile(const std::string& url, const std::atomic<bool>& cancel) {
+HttpGetOptions InformationOptions(std::uint64_t maxBytes) {
     HttpGetOptions options;
     options.connectTimeoutMs = kInformationTimeoutMs;
     options.idleTimeoutMs = kInformationTimeoutMs;
     options.wholeTimeoutMs = kInformationTimeoutMs;
-    options.maxBodyBytes = kInformationMaxBytes;
+    options.maxBodyBytes = maxBytes;
     options.bypassCaches = true;
-    TextSink sink;
+    return options;
+}
+
+} // namespace
+
+InformationFetch FetchInformationFile(const std::string& url, const std::atomic<bool>& cancel,
+                                      const std::string& publicKey) {
+    TextSink text;
     InformationFetch fetch;
-    fetch.http = HttpGet(url, sink, options, cancel);
-    if (fetch.http.outcome == TransferOutcome::Complete)
-        fetch.text = AnsiText(std::move(sink.text));
+    fetch.http = HttpGet(url, text, InformationOptions(kInformationMaxBytes), cancel);
+    if (fetch.http.outcome != TransferOutcome::Complete)
+        return fetch;
+    TextSink signature;
+    HttpResult signatureFetch =
+        HttpGet(SignatureUrlFor(url), signature, InformationOptions(kSignatureMaxBytes), cancel);
+    if (signatureFetch.outcome == TransferOutcome::Cancelled) {
+        fetch.http = signatureFetch;
+        return fetch;
+    }
+    if (signatureFetch.outcome != TransferOutcome::Complete || !IsSignedByMaker(text.text, signature.text, publicKey)) {
+        fetch.http.outcome = TransferOutcome::Unsigned;
+        fetch.http.error = "The information file is not signed by the maker's key";
+        return fetch;
+    }
+    fetch.text = AnsiText(std::move(text.text));
     return fetch;
 }
 
@@ -73,10 +110,18 @@ HttpResult DownloadToTemporaryFile(const DownloadEntry& entry, DownloadProgress&
                                    const std::atomic<bool>& cancel) {
     HttpGetOptions options;
     options.idleTimeoutMs = kDownloadIdleTimeoutMs;
-    FileSink sink(entry.target + kTemporarySuffix, progress);
+    FileSink sink(entry, progress);
     HttpResult result = HttpGet(entry.url, sink, options, cancel);
-    if (!sink.close() && result.outcome == TransferOutcome::Complete)
+    bool written = sink.close();
+    bool arrived = result.outcome == TransferOutcome::Complete || sink.refusedEarly();
+    if (arrived && sink.wrongFile()) {
+        result.outcome = TransferOutcome::BrokenOff;
+        result.error = "The file is not the one the information file names";
+    } else if (!written && result.outcome == TransferOutcome::Complete) {
         result.outcome = TransferOutcome::WriteFailed;
+    }
+    if (result.outcome == TransferOutcome::Complete)
+        platform::SetAttributeBits(entry.target + kTemporarySuffix, kDownloadedAttributes);
     return result;
 }
 

@@ -36,14 +36,53 @@ std::map<std::string, std::size_t> IndexUrlKeys(const std::string& lower) {
     return found;
 }
 
-} // namespace
+// The queue's keys in order, each with where its value starts.
+std::vector<std::pair<std::string, std::size_t>> QueueKeys(const std::string& text) {
+    std::map<std::string, std::size_t> keys = IndexUrlKeys(AsciiLowerCase(text));
+    std::vector<std::pair<std::string, std::size_t>> queue;
+    auto take = [&](const std::string& key) {
+        auto it = keys.find(key);
+        if (it == keys.end())
+            return false;
+        queue.emplace_back(key, it->second);
+        return true;
+    };
+    take("#url");
+    take("#url0");
+    for (std::size_t n = queue.size() + 1; take("#url" + std::to_string(n)); ++n) {
+    }
+    return queue;
+}
 
-std::optional<std::string> FindInformationValue(const std::string& text, const std::string& key) {
+std::optional<std::string> ValueOf(const std::string& text, const std::string& lower, const std::string& key) {
     std::string needle = AsciiLowerCase(key) + "=";
-    std::size_t at = AsciiLowerCase(text).find(needle);
+    std::size_t at = lower.find(needle);
     if (at == std::string::npos)
         return std::nullopt;
     return ValueFrom(text, at + needle.size());
+}
+
+// Sizes above this many digits are no size of ours (and could not be held).
+constexpr std::size_t kMaxSizeDigits = 15;
+constexpr std::size_t kSha256HexDigits = 64;
+
+FileCheck ReadFileCheck(const std::string& text, const std::string& lower, const std::string& urlKey) {
+    std::string suffix = urlKey.substr(std::string("#url").size());
+    FileCheck check;
+    std::optional<std::string> size = ValueOf(text, lower, "#size" + suffix);
+    if (size && !size->empty() && size->size() <= kMaxSizeDigits &&
+        size->find_first_not_of("0123456789") == std::string::npos)
+        check.size = std::stoull(*size);
+    std::optional<std::string> hash = ValueOf(text, lower, "#hash" + suffix);
+    if (hash && hash->size() == kSha256HexDigits)
+        check.sha256 = BytesOfHex(*hash).value_or("");
+    return check;
+}
+
+} // namespace
+
+std::optional<std::string> FindInformationValue(const std::string& text, const std::string& key) {
+    return ValueOf(text, AsciiLowerCase(text), key);
 }
 
 std::optional<std::string> FindInformationMessage(const std::string& text) {
@@ -57,20 +96,17 @@ std::optional<std::string> FindInformationMessage(const std::string& text) {
 }
 
 std::vector<std::string> BuildDownloadQueue(const std::string& text) {
-    std::map<std::string, std::size_t> keys = IndexUrlKeys(AsciiLowerCase(text));
     std::vector<std::string> queue;
-    auto take = [&](const std::string& key) {
-        auto it = keys.find(key);
-        if (it == keys.end())
-            return false;
-        queue.push_back(ValueFrom(text, it->second));
-        return true;
-    };
-    take("#url");
-    take("#url0");
-    for (std::size_t n = queue.size() + 1; take("#url" + std::to_string(n)); ++n) {
-    }
+    for (const auto& [key, start] : QueueKeys(text))
+        queue.push_back(ValueFrom(text, start));
     return queue;
+}
+
+std::vector<std::string> DownloadQueueKeys(const std::string& text) {
+    std::vector<std::string> keys;
+    for (const auto& [key, start] : QueueKeys(text))
+        keys.push_back(key);
+    return keys;
 }
 
 UpgradeMethod ReadUpgradeMethod(const std::string& text) {
@@ -86,8 +122,11 @@ InformationFile ReadInformationFile(const AnsiText& text) {
     auto utf8 = [](const std::string& ansi) { return platform::FromAnsi(AnsiText(ansi)); };
     InformationFile file;
     file.version = utf8(FindInformationValue(text.bytes, "#version").value_or(""));
-    for (const std::string& entry : BuildDownloadQueue(text.bytes))
-        file.queue.push_back(utf8(entry));
+    std::string lower = AsciiLowerCase(text.bytes);
+    for (const auto& [key, start] : QueueKeys(text.bytes)) {
+        file.queue.push_back(utf8(ValueFrom(text.bytes, start)));
+        file.checks.push_back(ReadFileCheck(text.bytes, lower, key));
+    }
     file.message = utf8(FindInformationMessage(text.bytes).value_or(""));
     file.method = ReadUpgradeMethod(text.bytes);
     return file;

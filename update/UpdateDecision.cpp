@@ -9,10 +9,15 @@ UpdateOffer DecideUpdate(const AnsiText& informationText, const std::string& own
     InformationFile file = ReadInformationFile(informationText);
     if (file.queue.empty() || !IsNewerVersion(file.version, ownVersion))
         return offer;
-    for (const std::string& queued : file.queue) {
-        std::optional<DownloadEntry> entry = ResolveDownloadEntry(queued, folders);
-        if (!entry)
+    // A redirect only opens its page in the browser; nothing of it is installed.
+    bool installs = file.method != UpgradeMethod::Redirect;
+    for (std::size_t i = 0; i < file.queue.size(); ++i) {
+        std::optional<DownloadEntry> entry = ResolveDownloadEntry(file.queue[i], folders);
+        const FileCheck& check = file.checks[i];
+        if (!entry || (installs && (!check.size || check.sha256.empty())))
             return offer;
+        entry->size = check.size.value_or(0);
+        entry->sha256 = check.sha256;
         offer.entries.push_back(*entry);
     }
     offer.available = true;

@@ -17,8 +17,9 @@ struct UpdateOffer {
 };
 
 // Available when #version is newer than `ownVersion` and the queue holds at least one entry.
-// A queue with an entry we refuse (a target climbing with "..") offers nothing at all: a
-// partial upgrade would leave the program inconsistent.
+// A queue with an entry we refuse (a target climbing with "..", or a file to download without
+// its size and SHA-256) offers nothing at all: a partial upgrade would leave the program
+// inconsistent. The text must be one whose signature has been checked.
 UpdateOffer DecideUpdate(const AnsiText& informationText, const std::string& ownVersion, const TargetFolders& folders);
 
 } // namespace qx::update

@@ -17,6 +17,7 @@ enum class TransferOutcome {
     Cancelled,   // the cancel flag was raised
     TooLarge,    // the body exceeded the caller's limit
     WriteFailed, // the receiver refused the bytes (a file that cannot be written)
+    Unsigned,    // the information file came without the maker's valid signature
 };
 
 struct HttpGetOptions {

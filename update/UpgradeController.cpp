@@ -207,6 +207,7 @@ void UpgradeController::onFileFinished(int outcome, int status, bool hasLastModi
         MessageBox::error(wizard_, texts::kWizardCaption, texts::FileNotWritable(downloaded));
         break;
     case TransferOutcome::NoAnswer:
+    case TransferOutcome::Unsigned:
     case TransferOutcome::Cancelled:
         break;
     }

@@ -2,9 +2,9 @@
 
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
-#include "platform/Process.h"
 #include "platform/ProcessControl.h"
 #include "update/FileDownload.h"
+#include "update/FileReplacement.h"
 #include "update/LocalFile.h"
 
 #include <set>
@@ -19,17 +19,6 @@ std::string WithSeparator(const std::string& folder) {
 
 bool EndsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-// Puts one downloaded file in place; the finished file is an ordinary one again.
-bool Install(const std::string& target) {
-    std::string downloaded = target + kTemporarySuffix;
-    if (!platform::IsExistingFile(downloaded))
-        return false;
-    if (!platform::RenameReplacing(downloaded, target))
-        return false;
-    platform::SetHidden(target, false);
-    return true;
 }
 
 } // namespace
@@ -65,7 +54,7 @@ bool StartUpgrader(const std::string& upgraderBytes, const std::string& tempFold
         return false;
     if (!WriteFileBytes(WithSeparator(tempFolder) + kUpgraderQueueFileName, queue))
         return false;
-    return platform::StartDetached(upgrader, UpgraderArguments(programPath, method));
+    return platform::StartProgramAt(upgrader, UpgraderArguments(programPath, method));
 }
 
 std::optional<UpgraderRequest> ReadUpgraderArguments(const std::vector<std::string>& arguments) {
@@ -79,27 +68,30 @@ std::optional<UpgraderRequest> ReadUpgraderArguments(const std::vector<std::stri
     return request;
 }
 
-std::vector<std::string> InstallDownloadedFiles(const std::string& queueFile, const std::string& programFolder) {
-    std::vector<std::string> installed;
+std::optional<std::vector<std::string>> InstallDownloadedFiles(const std::string& queueFile,
+                                                               const std::string& programFolder) {
+    std::vector<std::string> targets;
     std::set<std::string> seen;
+    auto add = [&](const std::string& target) {
+        if (!target.empty() && seen.insert(target).second && platform::IsExistingFile(target + kTemporarySuffix))
+            targets.push_back(target);
+    };
     std::string queue = platform::FromAnsi(AnsiText(ReadFileBytes(queueFile).value_or(""))) + "\n";
     for (std::size_t start = 0, end; (end = queue.find('\n', start)) != std::string::npos; start = end + 1) {
         std::string target = queue.substr(start, end - start);
         if (!target.empty() && target.back() == '\r')
             target.pop_back();
-        if (!target.empty() && seen.insert(target).second && Install(target))
-            installed.push_back(target);
+        add(target);
     }
     for (const platform::DirEntry& found :
          platform::ListDirectory(programFolder, std::string("*") + kTemporarySuffix)) {
-        if (found.attributes & platform::kAttrDirectory || !EndsWith(found.name, kTemporarySuffix))
-            continue;
-        std::string target = WithSeparator(programFolder) +
-                             found.name.substr(0, found.name.size() - std::string(kTemporarySuffix).size());
-        if (seen.insert(target).second && Install(target))
-            installed.push_back(target);
+        if (!(found.attributes & platform::kAttrDirectory) && EndsWith(found.name, kTemporarySuffix))
+            add(WithSeparator(programFolder) +
+                found.name.substr(0, found.name.size() - std::string(kTemporarySuffix).size()));
     }
-    return installed;
+    if (!ReplaceAllOrNothing(targets))
+        return std::nullopt;
+    return targets;
 }
 
 } // namespace qx::update

@@ -4,6 +4,7 @@
 #include "update/DownloadTarget.h"
 #include "update/InformationFile.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,8 +38,10 @@ struct UpgraderRequest {
 };
 std::optional<UpgraderRequest> ReadUpgraderArguments(const std::vector<std::string>& arguments);
 
-// Puts every downloaded file in place of its target: the targets of the queue file, then the
-// ".uTMP" files in the program's folder. Returns the targets put in place.
-std::vector<std::string> InstallDownloadedFiles(const std::string& queueFile, const std::string& programFolder);
+// Puts every downloaded file in place of its target, all or nothing: the targets of the queue
+// file, then the ".uTMP" files in the program's folder. Returns the targets put in place, or
+// nullopt when one could not be and every target is as it was before.
+std::optional<std::vector<std::string>> InstallDownloadedFiles(const std::string& queueFile,
+                                                               const std::string& programFolder);
 
 } // namespace qx::update

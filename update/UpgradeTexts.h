@@ -42,5 +42,9 @@ inline constexpr const char* kConnectionLost =
 inline constexpr const char* kCancelQuestion = "Nadgradnja še ni končana.\nŽelite prekiniti nadgradnjo?";
 std::string FileNotWritable(const std::string& path);
 inline constexpr const char* kUpgraderNotStarted = "Programa za nadgradnjo ni mogoče zagnati.";
+// The replacement program, when a file could not be put in place and the old ones stay.
+inline constexpr const char* kUpgradeNotCompleted =
+    "Nadgradnja programa ni bila dokončana.\nNekaterih datotek ni bilo mogoče zamenjati, zato ostaja\n"
+    "dosedanja verzija programa, ki se bo zdaj zagnala.";
 
 } // namespace qx::update::texts

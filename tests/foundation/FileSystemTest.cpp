@@ -68,6 +68,22 @@ TEST(FileSystem, ListingSynthesisesAttributeWords) {
     EXPECT_TRUE(ListDirectory(dir.file("data.dbf"), "*").empty());
 }
 
+TEST(FileSystem, AttributeBitsAreSetExactly) {
+    TempDir dir;
+    WriteWholeFile(dir.file("download.uTMP"), "x");
+    const std::vector<std::uint32_t> wanted = {kAttrHidden | kAttrTemporary,
+                                               kAttrHidden | kAttrArchive | kAttrTemporary, kAttrArchive, 0};
+    for (std::uint32_t bits : wanted) {
+        ASSERT_TRUE(SetAttributeBits(dir.file("download.uTMP"), bits)) << bits;
+        // POSIX has no such bits (hidden there is the name). The listing's attribute words
+        // leave the temporary bit out, and Wine keeps every file archive.
+        if (kHasDriveLetters) {
+            EXPECT_EQ(StatPath(dir.file("download.uTMP"))->attributes & kAttrHidden, bits & kAttrHidden) << bits;
+        }
+    }
+    EXPECT_FALSE(SetAttributeBits(dir.file("missing"), kAttrArchive));
+}
+
 TEST(FileSystem, ComponentsThatDoNotExistAsWrittenResolveWithoutCase) {
     if (kHasDriveLetters)
         GTEST_SKIP() << "Windows itself looks names up without regard to case; paths stay as written";

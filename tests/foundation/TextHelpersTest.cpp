@@ -82,6 +82,23 @@ TEST(TrimBoth, TableOfCases) {
         EXPECT_EQ(TrimBoth(AnsiText(c.in)).bytes, c.out) << "\"" << c.in << "\"";
 }
 
+TEST(Hex, BytesAndBack) {
+    EXPECT_EQ(HexOf(std::string("\x00\x0f\xa5\xff", 4)), "000fa5ff");
+    EXPECT_EQ(HexOf(""), "");
+    const std::vector<std::pair<std::string, std::optional<std::string>>> cases = {
+        {"000fa5ff", std::string("\x00\x0f\xa5\xff", 4)},
+        {"000FA5FF", std::string("\x00\x0f\xa5\xff", 4)},
+        {"", std::string()},
+        {"abc", std::nullopt}, // an odd number of digits
+        {"0g", std::nullopt},  // not a hex digit
+        {"0 ", std::nullopt},  // a blank
+        {"@0", std::nullopt},  // the character before "A"
+        {"`0", std::nullopt},  // the character before "a"
+    };
+    for (const auto& [hex, bytes] : cases)
+        EXPECT_EQ(BytesOfHex(hex), bytes) << hex;
+}
+
 TEST(AsciiCase, ChangesOnlyTheAsciiLetters) {
     struct Case {
         std::string in, lower, upper;
@@ -90,7 +107,12 @@ TEST(AsciiCase, ChangesOnlyTheAsciiLetters) {
     const std::vector<Case> cases = {
         {"AUTH=Login", "auth=login", "AUTH=LOGIN"},
         {"#URL1=", "#url1=", "#URL1="},
-        {"Ä" "d", "Ä" "d", "Ä" "D"},
+        {"Ä"
+         "d",
+         "Ä"
+         "d",
+         "Ä"
+         "D"},
         {"èx", "èx", "èX"},
         {"", "", ""},
     };

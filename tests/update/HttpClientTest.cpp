@@ -1,4 +1,6 @@
 // The update's HTTP client against a real server on 127.0.0.1 (update_server.py).
+#include "platform/Signature.h"
+#include "tests/update/SignedRelease.h"
 #include "tests/update/UpdateServer.h"
 #include "update/FileDownload.h"
 #include "update/HttpUrl.h"
@@ -49,7 +51,10 @@ protected:
         stat(path.c_str(), &st);
         return st.st_mtime;
     }
-    DownloadEntry Entry(const std::string& url) { return {url, target.file("sub/app.dat"), true}; }
+    // An entry as the signed information file describes the file.
+    DownloadEntry Entry(const std::string& url, const std::string& bytes = Payload(10000)) {
+        return {url, target.file("sub/app.dat"), true, bytes.size(), platform::Sha256Of(bytes)};
+    }
 
     TempDir www, target;
     std::atomic<bool> cancel{false};
@@ -92,7 +97,7 @@ TEST_F(HttpClient, FailuresAreToldApart) {
 }
 
 TEST_F(HttpClient, TheInformationFileHasALimitOfSizeAndTime) {
-    UpdateServer::Publish(www.path(), "prenos/qfd/qx.inf", "#version=3.1\r\n");
+    test::PublishSigned(www.file("prenos/qfd/qx.inf"), "#version=3.1\r\n");
     UpdateServer::Publish(www.path(), "prenos/qfd/huge.inf", Payload(kInformationMaxBytes + 10));
     UpdateServer server(www.path());
     InformationFetch ok = FetchInformationFile(server.url("/prenos/qfd/qx.inf"), cancel);
@@ -120,7 +125,8 @@ TEST_F(HttpClient, ACancelStopsARunningTransfer) {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         cancel = true;
     });
-    HttpResult result = DownloadToTemporaryFile(Entry(server.url("/slow/files/big.bin")), progress, cancel);
+    HttpResult result =
+        DownloadToTemporaryFile(Entry(server.url("/slow/files/big.bin"), Payload(2000000)), progress, cancel);
     canceller.join();
     EXPECT_EQ(result.outcome, TransferOutcome::Cancelled);
     EXPECT_LT(result.received, 2000000u);

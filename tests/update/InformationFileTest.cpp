@@ -113,6 +113,9 @@ TEST(VersionNumber, ComparesFourIntegerPartsThenTheTexts) {
 }
 
 TEST(UpdateDecision, AnUpdateNeedsANewerVersionAndAQueue) {
+    // The size and SHA-256 (of "abc") that every file to install needs.
+    const std::string kFileKeys =
+        "#size1=3\r\n#hash1=ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad\r\n";
     TargetFolders folders;
     folders.current = "/prog";
     struct Case {
@@ -121,13 +124,16 @@ TEST(UpdateDecision, AnUpdateNeedsANewerVersionAndAQueue) {
         bool available;
     };
     const std::vector<Case> cases = {
-        {"newer with a file", "#version=3.0.24\r\n#url1=http://h/a.exe\r\n", true},
+        {"newer with a file", "#version=3.0.24\r\n#url1=http://h/a.exe\r\n" + kFileKeys, true},
         {"newer without any url key", "#version=3.0.24\r\n#message={x}\r\n", false},
-        {"equal", "#version=3.0.23.0\r\n#url1=http://h/a.exe\r\n", false},
-        {"older", "#version=3.0.9\r\n#url1=http://h/a.exe\r\n", false},
-        {"a target climbing out", "#version=3.1\r\n#url1=http://h/a.exe\r\n#url2=http://h/b=..\\b.exe\r\n", false},
+        {"equal", "#version=3.0.23.0\r\n#url1=http://h/a.exe\r\n" + kFileKeys, false},
+        {"older", "#version=3.0.9\r\n#url1=http://h/a.exe\r\n" + kFileKeys, false},
+        {"a target climbing out",
+         "#version=3.1\r\n#url1=http://h/a.exe\r\n#url2=http://h/b=..\\b.exe\r\n" + kFileKeys +
+             "#size2=3\r\n#hash2=ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad\r\n",
+         false},
         {"binary", "\0\x01\xff#version=3.1\0#url1=\x02\r\n"s, false},
-        {"version without a final line break", "#url1=http://h/a.exe\r\n#version=3.0.24", false},
+        {"version without a final line break", "#url1=http://h/a.exe\r\n" + kFileKeys + "#version=3.0.24", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(DecideUpdate(AnsiText(c.text), kOwnVersion, folders).available, c.available) << c.name;

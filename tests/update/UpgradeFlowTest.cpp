@@ -1,8 +1,9 @@
 // The whole update through the real component and dialogs (offscreen), against a real
 // server on 127.0.0.1: the offer, the question, the wizard, the downloads, failures, the
 // cancel, and the hand-over to the replacement program that restarts a stand-in program.
-#include "tests/update/UpdateServer.h"
 #include "app/MessageBox.h"
+#include "tests/update/SignedRelease.h"
+#include "tests/update/UpdateServer.h"
 #include "update/UpdateOffer.h"
 #include "update/UpgradeController.h"
 #include "update/UpgradeTexts.h"
@@ -17,6 +18,7 @@
 #include <QTest>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <thread>
@@ -78,8 +80,14 @@ protected:
     std::string prog(const std::string& name) { return dir.file("prog/" + name); }
     std::string url(const std::string& path) { return server->url(path); }
 
-    void PublishInformation(const std::string& text) {
-        UpdateServer::Publish(dir.file("www/"), "prenos/qfd/qx.inf", text);
+    // The information file as the maker publishes it: signed with the tests' maker key.
+    void PublishInformation(const std::string& text, const std::string& key = test::MakerTestKey()) {
+        test::PublishSigned(dir.file("www/prenos/qfd/qx.inf"), text, key);
+    }
+    // The size and hash keys for the file the server has at `path` (under www/).
+    std::string Vouch(const std::string& suffix, const std::string& path) {
+        return test::FileCheckLines(suffix, fs::exists(dir.file("www/" + path)) ? ReadWholeFile(dir.file("www/" + path))
+                                                                                : std::string());
     }
 
     std::unique_ptr<UpgradeController> Component(std::string informationUrl = "") {
@@ -127,7 +135,8 @@ protected:
 TEST_F(UpgradeFlow, AWholeUpgradeRestartsTheProgram) {
     WriteWholeFile(prog("upgrade.txt"), "notes of the old version");
     PublishInformation("#version=3.0.24\r\n#message={Nova verzija.}\r\n#url1=" + url("/files/standin") +
-                       "\r\n#url2=" + url("/files/app.dat") + "=%AppData%\\qx\\app.dat\r\n");
+                       "\r\n#url2=" + url("/files/app.dat") + "=%AppData%\\qx\\app.dat\r\n" +
+                       Vouch("1", "files/standin") + Vouch("2", "files/app.dat"));
     WriteWholeFile(dir.file("tmp/Upgrader4.exe"), "left over");
     auto component = Component();
     EXPECT_FALSE(fs::exists(dir.file("tmp/Upgrader4.exe")));
@@ -173,7 +182,7 @@ TEST_F(UpgradeFlow, AWholeUpgradeRestartsTheProgram) {
 
 TEST_F(UpgradeFlow, AMissingFileCanBeSkipped) {
     PublishInformation("#version=3.1\r\n#url1=" + url("/files/missing.dat") + "\r\n#url2=" + url("/files/app.dat") +
-                       "\r\n");
+                       "\r\n" + Vouch("1", "files/missing.dat") + Vouch("2", "files/app.dat"));
     auto component = Component();
     OfferAndAgree(*component, {Answer::Yes}); // skip the missing file
     ASSERT_TRUE(WaitFor([&] { return Complete(*component); }));
@@ -198,7 +207,7 @@ TEST_F(UpgradeFlow, AMissingFileCanBeSkipped) {
 
 TEST_F(UpgradeFlow, AMissingFileRefusedEndsTheUpgrade) {
     PublishInformation("#version=3.1\r\n#url1=" + url("/files/app.dat") + "\r\n#url2=" + url("/files/missing.dat") +
-                       "\r\n");
+                       "\r\n" + Vouch("1", "files/app.dat") + Vouch("2", "files/missing.dat"));
     auto component = Component();
     OfferAndAgree(*component, {Answer::No}); // do not skip
     ASSERT_TRUE(WaitFor([&] { return component->idle(); }));
@@ -208,7 +217,7 @@ TEST_F(UpgradeFlow, AMissingFileRefusedEndsTheUpgrade) {
 }
 
 TEST_F(UpgradeFlow, ABrokenTransferLeavesTheRealFileAlone) {
-    PublishInformation("#version=3.1\r\n#url1=" + url("/short/files/app.dat") + "\r\n");
+    PublishInformation("#version=3.1\r\n#url1=" + url("/short/files/app.dat") + "\r\n" + Vouch("1", "files/app.dat"));
     auto component = Component();
     OfferAndAgree(*component, {Answer::Ok});
     ASSERT_TRUE(WaitFor([&] { return component->idle(); }));
@@ -225,7 +234,7 @@ TEST_F(UpgradeFlow, ABrokenTransferLeavesTheRealFileAlone) {
 
 TEST_F(UpgradeFlow, ACancelInTheMiddleCleansUp) {
     PublishInformation("#version=3.1\r\n#url1=" + url("/slow/files/big.bin") + "\r\n#url2=" + url("/files/app.dat") +
-                       "\r\n");
+                       "\r\n" + Vouch("1", "files/big.bin") + Vouch("2", "files/app.dat"));
     auto component = Component();
     OfferAndAgree(*component);
     ASSERT_TRUE(WaitFor([&] {
@@ -266,11 +275,12 @@ TEST_F(UpgradeFlow, NoServerMeansNoMessage) {
 TEST_F(UpgradeFlow, NothingToOfferIsSilent) {
     std::string huge(2 * 1024 * 1024, '#');
     const std::vector<std::pair<const char*, std::string>> cases = {
-        {"same version", "#version=3.0.23.0\r\n#url1=" + url("/files/app.dat") + "\r\n"},
+        {"same version", "#version=3.0.23.0\r\n#url1=" + url("/files/app.dat") + "\r\n" + Vouch("1", "files/app.dat")},
         {"no url", "#version=3.1\r\n"},
-        {"a target climbing out", "#version=3.1\r\n#url1=" + url("/files/app.dat") + "=..\\..\\app.dat\r\n"},
+        {"a target climbing out",
+         "#version=3.1\r\n#url1=" + url("/files/app.dat") + "=..\\..\\app.dat\r\n" + Vouch("1", "files/app.dat")},
         {"binary", std::string("\x00\xff\x01#version=3.1\x00\x02#url1=\x7f\x80", 20)},
-        {"huge", huge + "#version=3.1\r\n#url1=" + url("/files/app.dat") + "\r\n"},
+        {"huge", huge + "#version=3.1\r\n#url1=" + url("/files/app.dat") + "\r\n" + Vouch("1", "files/app.dat")},
     };
     auto component = Component();
     for (const auto& [name, text] : cases) {
@@ -282,8 +292,60 @@ TEST_F(UpgradeFlow, NothingToOfferIsSilent) {
     EXPECT_TRUE(TemporaryFiles().empty());
 }
 
+// What an attacker on the network could answer: an information file the maker did not sign
+// offers nothing and shows nothing; a file other than the signed one is a broken transfer.
+// Either way nothing is replaced and the old program goes on.
+TEST_F(UpgradeFlow, OnlyWhatTheMakerSignedIsInstalled) {
+    const std::string genuine = "#version=3.1\r\n#url1=" + url("/files/app.dat") + "\r\n" + Vouch("1", "files/app.dat");
+    std::string tampered = genuine;
+    tampered.replace(tampered.find("3.1"), 3, "9.9");
+    const std::vector<std::pair<const char*, std::function<void()>>> unsigned_ = {
+        {"no signature",
+         [&] {
+             PublishInformation(genuine);
+             fs::remove(dir.file("www/prenos/qfd/qx.inf.sig"));
+         }},
+        {"a tampered information file",
+         [&] {
+             PublishInformation(genuine);
+             WriteWholeFile(dir.file("www/prenos/qfd/qx.inf"), tampered);
+         }},
+        {"a signature by another key", [&] { PublishInformation(genuine, test::StrangerKey()); }},
+    };
+    auto component = Component();
+    for (const auto& [name, publish] : unsigned_) {
+        publish();
+        OfferUpdate(nullptr, *component);
+        EXPECT_TRUE(MessageBox::takeShownForTests().empty()) << name;
+        EXPECT_TRUE(component->idle()) << name;
+    }
+
+    std::string changed = Payload(20000, 1);
+    changed[100] ^= 0x01;
+    UpdateServer::Publish(dir.file("www/"), "files/changed.dat", changed);
+    UpdateServer::Publish(dir.file("www/"), "files/longer.dat", Payload(20000, 1) + "more");
+    const std::vector<std::pair<const char*, std::string>> wrongFiles = {
+        {"a tampered download", "/files/changed.dat"},
+        {"cut short without a length", "/cut/files/app.dat"},
+        {"longer than stated", "/files/longer.dat"},
+        {"longer than stated without a length", "/nolength/files/longer.dat"},
+    };
+    for (const auto& [name, path] : wrongFiles) {
+        PublishInformation("#version=3.1\r\n#url1=" + url(path) + "=app.dat\r\n" + Vouch("1", "files/app.dat"));
+        OfferAndAgree(*component, {Answer::Ok});
+        ASSERT_TRUE(WaitFor([&] { return component->idle(); })) << name;
+        std::vector<MessageBox::Shown> shown = MessageBox::takeShownForTests();
+        ASSERT_EQ(shown.size(), 3u) << name;
+        EXPECT_EQ(shown[2].text, texts::kConnectionLost) << name;
+        EXPECT_TRUE(TemporaryFiles().empty()) << name;
+    }
+    EXPECT_EQ(ReadWholeFile(prog("app.dat")), "old data");
+    EXPECT_FALSE(applicationEnded);
+    EXPECT_FALSE(fs::exists(dir.file("tmp/Upgrader4.exe")));
+}
+
 TEST_F(UpgradeFlow, LaterEndsTheUpgrade) {
-    PublishInformation("#version=3.1\r\n#url1=" + url("/files/app.dat") + "\r\n");
+    PublishInformation("#version=3.1\r\n#url1=" + url("/files/app.dat") + "\r\n" + Vouch("1", "files/app.dat"));
     auto component = Component();
     MessageBox::setNextAnswer(Answer::Yes);
     MessageBox::setNextAnswer(Answer::No); // "&Kasneje"

@@ -4,6 +4,8 @@ a real server will not produce on request:
   /short/<path>   announces 1000 bytes more than it sends, then closes
   /slow/<path>    sends the file in 4 KiB pieces, 20 ms apart
   /silent/<path>  accepts the request and never answers
+  /nolength/<path> sends the file without a Content-Length, then closes
+  /cut/<path>     sends the first half of the file without a Content-Length, then closes
 Every request line is printed as "GET <path> | Accept: <value>"."""
 import argparse
 import http.server
@@ -21,7 +23,8 @@ class Handler(http.server.SimpleHTTPRequestHandler):
 
     def do_GET(self):
         print("GET %s | Accept: %s" % (self.path, self.headers.get("Accept", "")), flush=True)
-        for prefix, action in (("/short/", self.send_short), ("/slow/", self.send_slow), ("/silent/", self.stay_silent)):
+        for prefix, action in (("/short/", self.send_short), ("/slow/", self.send_slow), ("/silent/", self.stay_silent),
+                               ("/nolength/", self.send_without_length), ("/cut/", self.send_half_without_length)):
             if self.path.startswith(prefix):
                 return action(self.path[len(prefix) - 1:])
         return super().do_GET()
@@ -53,6 +56,21 @@ class Handler(http.server.SimpleHTTPRequestHandler):
                 time.sleep(0.02)
         except (BrokenPipeError, ConnectionResetError):
             pass
+
+    def send_unannounced(self, data):
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.end_headers()
+        self.wfile.write(data)
+        self.wfile.flush()
+        self.close_connection = True
+
+    def send_without_length(self, path):
+        self.send_unannounced(open(self.local(path), "rb").read())
+
+    def send_half_without_length(self, path):
+        data = open(self.local(path), "rb").read()
+        self.send_unannounced(data[:len(data) // 2])
 
     def stay_silent(self, path):
         time.sleep(30)

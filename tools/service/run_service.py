@@ -51,6 +51,10 @@ def main():
     parser.add_argument("--offer-version", default=web_content.CURRENT_VERSION,
                         help="the version qx.inf offers (default: the program's own, so no update)")
     parser.add_argument("--upgrade-file", type=Path, help="a file qx.inf offers for download")
+    parser.add_argument("--qxsign", default=web_content.DEFAULT_QXSIGN,
+                        help="the maker's signing tool (default build/bin/qxsign)")
+    parser.add_argument("--signing-key", type=Path, default=web_content.DEFAULT_SIGNING_KEY,
+                        help="the maker's private key qx.inf is signed with (default: the tests' key)")
     args = parser.parse_args()
     args.dir = args.dir.resolve()
     {"run": run, "start": start, "stop": stop}[args.command](args)
@@ -82,7 +86,8 @@ def run(args):
         web_content.ftp_descriptor("127.0.0.1", accounts.FTP_USER, accounts.FTP_PASSWORD, ftp.port),
         web_content.mail_descriptor("127.0.0.1", accounts.SMTP_USER, accounts.SMTP_PASSWORD, smtp.port,
                                     TLS_MODES[args.smtp_tls], TLS_VERSION_CODES[args.smtp_tls_version]),
-        web_content.update_information(args.offer_version, http.root, args.upgrade_file), args.upgrade_file)
+        web_content.update_information(args.offer_version, http.root, args.upgrade_file), args.upgrade_file,
+        args.qxsign, args.signing_key)
 
     environment = {"QX_HTTPS_ROOT": https.root, "QX_HTTP_ROOT": http.root, "QX_UPDATE_ROOT": http.root}
     details = dict(environment, pid=os.getpid(), ftp_port=ftp.port, ftp_user=accounts.FTP_USER,
@@ -123,7 +128,8 @@ def start(args):
     command = [sys.executable, str(Path(__file__).resolve()), "run", "--dir", str(state),
                "--smtp-tls", args.smtp_tls, "--smtp-tls-version", args.smtp_tls_version,
                "--offer-version", args.offer_version]
-    for option, value in (("--qxscramble", args.qxscramble), ("--upgrade-file", args.upgrade_file)):
+    for option, value in (("--qxscramble", args.qxscramble), ("--upgrade-file", args.upgrade_file),
+                          ("--qxsign", args.qxsign), ("--signing-key", args.signing_key)):
         if value:
             command += [option, str(Path(value).resolve())]
     with open(state / "service.log", "ab") as out:

@@ -1,13 +1,16 @@
 // The replacement program: started by qx after a completed download as
 //   Upgrader4.exe <program's full path> +/afterupgrade<method digit>
-// it waits for the program to end, puts every downloaded ".uTMP" file in place of its target,
-// runs a downloaded setup for method 1, and starts the program again with the restart parameters.
+// it waits for the program to end, puts every downloaded ".uTMP" file in place of its target
+// (all of them or none), runs a downloaded setup for method 1, and starts the program again
+// with the restart parameters. On Windows it is a window program: no console appears.
+#include "platform/AlertBox.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
 #include "platform/ProcessControl.h"
 #include "update/FileDownload.h"
 #include "update/UpgradeFiles.h"
+#include "update/UpgradeTexts.h"
 
 #include <chrono>
 #include <thread>
@@ -32,16 +35,20 @@ int main(int argc, char** argv) {
     WaitForProgramEnd(request->programPath);
 
     std::string queueFile = platform::FolderOf(platform::ExecutablePath()) + update::kUpgraderQueueFileName;
-    std::vector<std::string> installed =
+    std::optional<std::vector<std::string>> installed =
         update::InstallDownloadedFiles(queueFile, platform::FolderOf(request->programPath));
     platform::DeleteFilePath(queueFile);
-    // A program file that came over the network has no execute permission of its own.
-    platform::MarkExecutable(request->programPath);
-
-    // An external setup is the first file put in place; it runs to its end before the restart.
-    if (request->methodDigit == '1' && !installed.empty()) {
-        platform::MarkExecutable(installed.front());
-        platform::RunAndWait(installed.front(), {});
+    if (!installed) {
+        // The old program is whole again; it starts as it would have without the upgrade.
+        platform::ShowAlert(update::texts::kOfferTitle, update::texts::kUpgradeNotCompleted);
+    } else {
+        // A program file that came over the network has no execute permission of its own.
+        platform::MarkExecutable(request->programPath);
+        // An external setup is the first file put in place; it runs to its end before the restart.
+        if (request->methodDigit == '1' && !installed->empty()) {
+            platform::MarkExecutable(installed->front());
+            platform::RunAndWait(installed->front(), {});
+        }
     }
-    return platform::StartDetached(request->programPath, {request->restartParameters}) ? 0 : 1;
+    return platform::StartProgramAt(request->programPath, {request->restartParameters}) && installed ? 0 : 1;
 }
