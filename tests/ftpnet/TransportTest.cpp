@@ -47,6 +47,24 @@ TEST(Transport, SendsCommandsAndReadsMultiLineReplies) {
     EXPECT_NE(server->readOutput(1).find("GOT USER bob\nGOT PASS x"), std::string::npos);
 }
 
+// A command line holding CR, LF or NUL would let its rest pass as a command of its own: it is
+// refused before anything of it is written.
+TEST(Transport, CommandsWithLineEndsOrNulAreNotSent) {
+    auto server = StartLineServer(R"([[{"send": "220 ok\r\n"}, {"read": 1}, {"send": "250 fine\r\n"}]])");
+    Session s(server->port());
+    s.pingpong.readReply();
+    for (std::string line : {std::string("RCPT TO:<a@b.si>\r\nDATA"), std::string("CWD x\nMKD y"),
+                             std::string("CWD x\rMKD y"), std::string("USER a\0b", 8)})
+        EXPECT_EQ(ErrorText([&] { s.pingpong.sendLine(line); }),
+                  "Command not sent: it contains a line break or a NUL character.");
+    EXPECT_EQ(s.pingpong.command("NOOP").code, 250);
+    s.connection.close();
+    const std::string seen = server->readOutput(1);
+    EXPECT_NE(seen.find("GOT NOOP"), std::string::npos) << seen;
+    EXPECT_EQ(seen.find("GOT ", seen.find("GOT NOOP") + 1), std::string::npos) << seen; // nothing else arrived
+    EXPECT_EQ(seen.find("GOT NOOP"), seen.find("GOT ")) << seen;
+}
+
 TEST(Transport, RefusedCommandCarriesTheServersText) {
     auto server = StartLineServer(R"([[{"send": "220 ok\r\n"}, {"read": 1}, {"send": "530 Login incorrect.\r\n"}]])");
     Session s(server->port());
