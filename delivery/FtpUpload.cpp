@@ -3,17 +3,17 @@
 #include "app/Error.h"
 #include "delivery/AccountFetch.h"
 #include "delivery/IntegerText.h"
+#include "delivery/MailFile.h"
 #include "delivery/Scramble.h"
+#include "net/CommandText.h"
 #include "net/LocalPath.h"
-#include "platform/CodePage.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "text/TextHelpers.h"
-#include "text/Utf8.h"
 
-#include <algorithm>
 #include <fstream>
 #include <optional>
+#include <utility>
 
 namespace qx {
 
@@ -31,11 +31,11 @@ std::uint16_t PortFromText(const std::string& text) {
     return static_cast<std::uint16_t>(port);
 }
 
-bool ListsEntry(const std::string& name, net::FtpEntryType type, net::FtpClient& client) {
-    for (const auto& entry : client.listDirectory())
+std::optional<net::FtpListEntry> FindEntry(const std::string& name, net::FtpEntryType type, net::FtpClient& client) {
+    for (auto& entry : client.listDirectory())
         if (entry.type == type && entry.name == name)
-            return true;
-    return false;
+            return std::move(entry);
+    return std::nullopt;
 }
 
 // Where the service's mail file is kept: the program's work folder, not the process's
@@ -47,21 +47,38 @@ std::string MailFileFolder(const Session& session) {
     return platform::TempFolder();
 }
 
-// The first line of a text file, without its line end; nullopt for a file without lines.
-// The file is UTF-8 (with or without a byte order mark) or, failing that, ANSI text.
-std::optional<std::string> FirstLine(const std::string& path) {
+// The first bytes of the downloaded mail file (it holds no more than the fetch's limit).
+std::string MailFileStart(const std::string& path) {
     std::ifstream in(net::LocalPath(path), std::ios::binary);
-    std::string line;
-    if (!in || !std::getline(in, line))
-        return std::nullopt;
-    if (line.rfind("\xEF\xBB\xBF", 0) == 0)
-        line.erase(0, 3);
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    const auto codePoints = DecodeUtf8(line);
-    if (std::any_of(codePoints.begin(), codePoints.end(), [](const CodePoint& cp) { return cp.invalidByte; }))
-        return platform::FromAnsi(AnsiText(line));
-    return line;
+    std::string bytes(kMailFileLimit, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return bytes;
+}
+
+// A value that goes into an FTP command must not carry a line end: the rest would reach the
+// server as a command of its own. Checked before connecting, so nothing of it is sent.
+void RequireCommandValue(const std::string& value, const std::string& source) {
+    if (!net::IsSafeCommandText(value))
+        throw Error(source + " vsebuje prelom vrstice ali znak NUL.");
+}
+
+void RequireCommandValues(const TFTPdata& ftp, const std::string& folder, const std::string& remoteName) {
+    for (const auto& [value, name] : {std::pair{&ftp.streznik, "streznik"}, std::pair{&ftp.prijava, "prijava"},
+                                      std::pair{&ftp.geslo, "geslo"}, std::pair{&ftp.root, "root"}})
+        RequireCommandValue(*value, std::string("Podatek »") + name + "« iz opisa računa qfd.ftp");
+    RequireCommandValue(folder, "Mapa iz nastavitve Servis");
+    RequireCommandValue(remoteName, "Ime arhiva iz nastavitev (davčna številka in ID)");
+}
+
+// The listing's size fact, when it gives one, must be the archive's: a cut upload can still
+// leave a file of the right name behind.
+bool SizeMatches(const net::FtpListEntry& entry, std::int64_t localSize) {
+    const std::string size = entry.fact("size");
+    if (size.empty())
+        return true;
+    return size.find_first_not_of("0123456789") == std::string::npos && size.size() <= 18 &&
+           std::stoll(size) == localSize;
 }
 
 // Steps after the login: find the folder, fetch the notice address, store, check the listing.
@@ -81,25 +98,25 @@ bool UploadIntoFolder(Session& session, OperatorInterface& ui, net::FtpClient& c
     if (RemoteFileExists(mailFile, client)) {
         // Only the bare name: the folder name comes from a transfer code, not from us.
         const std::string localMail = AppendBackslash(MailFileFolder(session)) + platform::FileNameOf(mailFile);
-        client.retrieve(mailFile, localMail);
+        const bool whole = client.retrieve(mailFile, localMail, kMailFileLimit);
         if (platform::IsExistingFile(localMail))
-            if (auto first = FirstLine(localMail))
+            if (auto first = MailFileFirstLine(MailFileStart(localMail), whole, mailFile))
                 session.serviceNoticeAddress = *first;
     }
     client.store(archivePath, remoteName);
-    const bool listed = RemoteFileExists(remoteName, client);
+    const auto stored = FindEntry(remoteName, net::FtpEntryType::File, client);
     ui.setBarVisible(ProgressBar::File, false);
-    return listed;
+    return stored && SizeMatches(*stored, LocalFileSize(archivePath));
 }
 
 } // namespace
 
 bool RemoteDirExists(const std::string& name, net::FtpClient& client) {
-    return ListsEntry(name, net::FtpEntryType::Directory, client);
+    return FindEntry(name, net::FtpEntryType::Directory, client).has_value();
 }
 
 bool RemoteFileExists(const std::string& name, net::FtpClient& client) {
-    return ListsEntry(name, net::FtpEntryType::File, client);
+    return FindEntry(name, net::FtpEntryType::File, client).has_value();
 }
 
 std::int64_t LocalFileSize(const std::string& path) {
@@ -129,6 +146,7 @@ bool UploadArchive(Session& session, OperatorInterface& ui, const std::string& s
     settings.port = PortFromText(ftp.vrata);
     settings.user = ftp.prijava;
     settings.password = ftp.geslo;
+    RequireCommandValues(ftp, folder, remoteName);
     net::FtpClient client(settings);
     client.setIdleCallback([&ui] { ui.processMessages(); });
     client.setWorkHandler([&ui](std::int64_t bytes) { ftpWork(ui, bytes); });
@@ -144,8 +162,10 @@ bool UploadArchive(Session& session, OperatorInterface& ui, const std::string& s
     bool result = false;
     try {
         result = UploadIntoFolder(session, ui, client, folder, remoteFolder, archivePath, remoteName);
-    } catch (const std::exception&) {
-        // A refused listing, CWD, RETR or STOR, a time-out or a broken connection: the upload failed.
+    } catch (const std::exception& e) {
+        // A refused listing, CWD, RETR or STOR, a time-out or a broken connection: the upload
+        // failed. The log names the step, so that the operator can tell a dead line from a refusal.
+        Log(ui, std::string("Prepis ni uspel: ") + e.what());
         client.disconnect();
         result = false;
     }

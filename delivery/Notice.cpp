@@ -7,6 +7,7 @@
 #include "app/Error.h"
 #include "delivery/MailHandoff.h"
 #include "net/AddressList.h"
+#include "net/CommandText.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "text/TextHelpers.h"
@@ -82,25 +83,30 @@ net::TlsVersion TlsVersionOf(std::int32_t ssl) {
     }
 }
 
-void sendmessage(Session& session, OperatorInterface& ui, const std::string& email) {
+bool sendmessage(Session& session, OperatorInterface& ui, const std::string& email) {
     if (email.empty()) {
         FetchMailAccount(session, [&ui] { ui.processMessages(); });
-        sendmailVortane(session, ui, email);
-        return;
+        return sendmailVortane(session, ui, email);
     }
     if (TrimBoth(platform::ToAnsi(email)).bytes.empty()) {
         ui.showMessage("Elektronski naslov za pošiljanje obvestila o prepisu podatkov ni podan.");
-        return;
+        return false;
     }
     const DateAndTime now = Now();
     const std::string& userDir = session.selection.userDir;
     handoffmail(session.selection, ui, platform::ToAnsi("Na FTP so prepisani podatki od " + userDir),
                 platform::ToAnsi(now.date + " " + now.time + ": na FTP so prepisani podatki od " + userDir),
                 std::nullopt, platform::ToAnsi(email));
+    return true;
 }
 
-void sendmailVortane(Session& session, OperatorInterface& ui, const std::string& recipients) {
+bool sendmailVortane(Session& session, OperatorInterface& ui, const std::string& recipients) {
     const std::string to = recipients.empty() ? session.serviceNoticeAddress : recipients;
+    if (!net::IsSafeCommandText(to)) {
+        // It would go into RCPT TO; the service's mail file is where it came from.
+        ui.showMessage("Naslov za obvestilo iz datoteke .mail vsebuje prelom vrstice ali znak NUL.");
+        return false;
+    }
     const TSMTPdata& account = session.smtp;
 
     net::SmtpClient client;
@@ -125,14 +131,17 @@ void sendmailVortane(Session& session, OperatorInterface& ui, const std::string&
         ui.showMessage(e.kind() + " Napaka pri dostopu do SMTP strežnika : " + e.what());
     }
     if (!client.connected())
-        return;
+        return false;
+    bool sent = false;
     try {
         client.send(message);
+        sent = true;
         ui.showMessage("Obvestilo o prepisu podatkov je bilo poslano po elektronski pošti na naslov " + to + ".");
     } catch (const Error& e) {
         ui.showMessage(e.what());
     }
     client.disconnect();
+    return sent;
 }
 
 } // namespace qx

@@ -14,11 +14,13 @@
 namespace qx {
 
 // `email` is the `Email` setting. Over SMTP the mail account is refetched first.
-void sendmessage(Session& session, OperatorInterface& ui, const std::string& email);
+// True when the notice went out (over SMTP, or handed to the user's mail program).
+bool sendmessage(Session& session, OperatorInterface& ui, const std::string& email);
 
 // Sends the HTML notice over SMTP; empty recipients mean the service notice address.
 // A `vrata` that is no integer raises "'<text>' is not a valid integer value" before any connection.
-void sendmailVortane(Session& session, OperatorInterface& ui, const std::string& recipients);
+// True when the server accepted the message.
+bool sendmailVortane(Session& session, OperatorInterface& ui, const std::string& recipients);
 
 // The `sifriranje` and `ssl` codes of the mail account.
 net::SmtpTlsMode TlsModeOf(std::int32_t sifriranje);

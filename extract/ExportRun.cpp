@@ -109,6 +109,7 @@ void RunSettingsDialog(Session& session, OperatorInterface& ui) {
 void ExportRun(Session& session, OperatorInterface& ui) {
     TSessionSelection& selection = session.selection;
     session.serviceNoticeAddress.clear();
+    session.delivery = DeliveryOutcome::None;
 
     const std::string settingsPath = UserSettingsPath(selection);
     if (!platform::IsExistingFile(settingsPath))

@@ -26,6 +26,7 @@ public:
     void setSendTimeout(std::chrono::milliseconds timeout) { socket_.setSendTimeout(timeout); }
     void setReceiveTimeout(std::chrono::milliseconds timeout) { socket_.setReceiveTimeout(timeout); }
     std::chrono::milliseconds receiveTimeout() const { return socket_.receiveTimeout(); }
+    void setConnectTimeout(std::chrono::milliseconds timeout) { socket_.setConnectTimeout(timeout); }
 
     // Opens the TCP connection in plain text (see platform::Socket::connect for the errors).
     void connect(const std::string& host, std::uint16_t port);

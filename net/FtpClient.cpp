@@ -39,7 +39,8 @@ bool IsNumericAddress(const std::string& host) {
 } // namespace
 
 FtpClient::FtpClient(FtpSettings settings) : settings_(std::move(settings)), pingpong_(control_) {
-    pingpong_.setReplyTimeout(kReplyTimeout);
+    control_.setConnectTimeout(settings_.connectTimeout);
+    setReplyTimeout(kReplyTimeout);
 }
 
 FtpClient::~FtpClient() = default;
@@ -51,6 +52,8 @@ void FtpClient::setIdleCallback(platform::Socket::IdleCallback idle) {
 
 void FtpClient::setReplyTimeout(std::chrono::milliseconds timeout) {
     pingpong_.setReplyTimeout(timeout);
+    // A command line is short; a server that does not take it within a reply's time is gone.
+    control_.setSendTimeout(timeout);
 }
 
 std::string FtpClient::toWire(const std::string& text) const {
@@ -159,7 +162,7 @@ void FtpClient::readFeatures() {
 }
 
 bool FtpClient::transfer(const std::string& transferCommand, TransferKind kind,
-                         const std::function<void(Connection&)>& moveData) {
+                         const std::function<bool(Connection&)>& moveData) {
     if (pret_)
         command("PRET " + transferCommand);
     Reply pasv = command("PASV", {227});
@@ -171,6 +174,9 @@ bool FtpClient::transfer(const std::string& transferCommand, TransferKind kind,
 
     Connection data;
     data.setIdleCallback(idle_);
+    data.setConnectTimeout(settings_.connectTimeout);
+    data.setReceiveTimeout(settings_.dataTimeout);
+    data.setSendTimeout(settings_.dataTimeout);
     data.connect(target.host, target.port);
     Reply preliminary = command(transferCommand);
     if (kind == TransferKind::Storage) {
@@ -181,9 +187,16 @@ bool FtpClient::transfer(const std::string& transferCommand, TransferKind kind,
         require(preliminary, {125, 150, 154});
     }
     report(0);
-    moveData(data);
+    bool complete = false;
+    try {
+        complete = moveData(data);
+    } catch (const Error& e) {
+        throw Error("Data connection of " + transferCommand + ": " + e.what());
+    }
     data.close();
-    require(pingpong_.readReply(), {226, 225, 250});
+    Reply final = pingpong_.readReply();
+    if (complete)
+        require(final, {226, 225, 250});
     return true;
 }
 
@@ -197,6 +210,7 @@ std::vector<FtpListEntry> FtpClient::listDirectory() {
                 throw Error("Listing too large.");
             report(static_cast<std::int64_t>(listing.size()));
         }
+        return true;
     });
     // Names are read in the control connection's encoding, so that a name sent with CWD matches.
     return ParseMlsdListing(fromWire(listing));
@@ -206,25 +220,34 @@ void FtpClient::changeDirectory(const std::string& path) {
     command("CWD " + path, {200, 250, 257});
 }
 
-void FtpClient::retrieve(const std::string& remoteName, const std::string& localPath) {
+bool FtpClient::retrieve(const std::string& remoteName, const std::string& localPath, std::size_t limit) {
     if (platform::PathExists(localPath))
         platform::DeleteFilePath(localPath);
     std::ofstream out(LocalPath(localPath), std::ios::binary | std::ios::trunc);
     if (!out)
         throw Error("Cannot create file \"" + localPath + "\".");
+    bool whole = true;
     transfer("RETR " + remoteName, TransferKind::Retrieval, [&](Connection& data) {
-        std::vector<char> buffer(kTransferBuffer);
-        std::int64_t moved = 0;
+        std::vector<char> buffer(limit > 0 ? std::min(kTransferBuffer, limit + 1) : kTransferBuffer);
+        std::size_t moved = 0;
         while (std::size_t n = data.readSome(buffer.data(), buffer.size())) {
+            if (limit > 0 && moved + n > limit) {
+                n = limit - moved;
+                whole = false;
+            }
             if (!out.write(buffer.data(), static_cast<std::streamsize>(n)))
                 throw Error("Cannot write file \"" + localPath + "\".");
-            moved += static_cast<std::int64_t>(n);
-            report(moved);
+            moved += n;
+            report(static_cast<std::int64_t>(moved));
+            if (!whole)
+                break;
         }
+        return whole;
     });
     out.close();
     if (!out)
         throw Error("Cannot write file \"" + localPath + "\".");
+    return whole;
 }
 
 void FtpClient::store(const std::string& localPath, const std::string& remoteName) {
@@ -245,6 +268,7 @@ void FtpClient::store(const std::string& localPath, const std::string& remoteNam
         }
         if (in.bad())
             throw Error("Cannot read file \"" + localPath + "\".");
+        return true;
     });
 }
 

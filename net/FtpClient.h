@@ -23,6 +23,12 @@ struct FtpSettings {
     std::string password;
     // Sent with CLNT when the server lists it.
     std::string clientName = "qx";
+    // Connecting the control and the data connections.
+    std::chrono::milliseconds connectTimeout = platform::Socket::kDefaultConnectTimeout;
+    // One read or write on a data connection that moves nothing for this long means a dead
+    // line or a server that stopped; a slow line still moves some bytes every few seconds.
+    // (curl sets no such limit by default; its control replies wait 120 s at most.)
+    std::chrono::milliseconds dataTimeout{60000};
 };
 
 class FtpClient {
@@ -48,8 +54,10 @@ public:
     // MLSD of the current folder, in the server's order; a 450 reply gives an empty list.
     std::vector<FtpListEntry> listDirectory();
     void changeDirectory(const std::string& path);
-    // Downloads into `localPath`, deleting an existing file of that name first.
-    void retrieve(const std::string& remoteName, const std::string& localPath);
+    // Downloads into `localPath`, deleting an existing file of that name first. With a `limit`
+    // (bytes, 0 for none) no more than that is written: the data connection is then closed
+    // early and the result is false. True when the whole file was fetched.
+    bool retrieve(const std::string& remoteName, const std::string& localPath, std::size_t limit = 0);
     // Uploads `localPath` to `remoteName` from its start.
     void store(const std::string& localPath, const std::string& remoteName);
 
@@ -63,8 +71,9 @@ public:
 private:
     enum class TransferKind { Listing, Retrieval, Storage };
     // One passive transfer: PRET, PASV, data connection, the command, the data, the final reply.
-    // `moveData` gets the open data connection; false from the 450 case (no data).
-    bool transfer(const std::string& command, TransferKind kind, const std::function<void(Connection&)>& moveData);
+    // `moveData` gets the open data connection and answers whether it moved all the data; when it
+    // stopped early, the final reply is read whatever its code. False from the 450 case (no data).
+    bool transfer(const std::string& command, TransferKind kind, const std::function<bool(Connection&)>& moveData);
 
     void openControl();
     void login();

@@ -42,12 +42,12 @@ Connection& HttpClient::connectionFor(const Url& url) {
     close();
     auto connection = std::make_unique<Connection>();
     connection->setIdleCallback(idle_);
+    connection->setConnectTimeout(connectTimeout_);
+    connection->setSendTimeout(timeout_);
+    connection->setReceiveTimeout(timeout_);
     connection->connect(url.host, url.port);
-    if (url.tls()) {
-        connection->setSendTimeout(kTlsTimeout);
-        connection->setReceiveTimeout(kTlsTimeout);
+    if (url.tls())
         connection->startTls(tls_);
-    }
     connection_ = std::move(connection);
     connectionKey_ = KeyOf(url);
     return *connection_;

@@ -27,8 +27,10 @@ private:
 
 class HttpClient {
 public:
-    // Send and receive time-out of HTTPS connections; plain connections wait without limit.
-    static constexpr std::chrono::milliseconds kTlsTimeout{30000};
+    // Send and receive time-out of every connection, the TLS handshake included: a descriptor
+    // is a few hundred bytes, so a server silent this long is gone. The plain fallback gets
+    // the same, or a root that accepts and stays silent would hold the program for ever.
+    static constexpr std::chrono::milliseconds kTimeout{30000};
 
     HttpClient(std::string userAgent, TlsSettings tls);
     ~HttpClient(); // closes any open connection
@@ -37,6 +39,11 @@ public:
     void setIdleCallback(platform::Socket::IdleCallback idle) { idle_ = std::move(idle); }
     // Guards memory against a runaway body; 0 (the default) means no limit.
     void setBodyLimit(std::size_t bytes) { bodyLimit_ = bytes; }
+    // The connect time-out and the time-out of each send and receive (tests shorten them).
+    void setTimeouts(std::chrono::milliseconds connect, std::chrono::milliseconds readWrite) {
+        connectTimeout_ = connect;
+        timeout_ = readWrite;
+    }
 
     // GETs `url` and appends a 2xx response's body to `body`. Throws qx::Error for every
     // failure ("Unknown Protocol", name resolution, refused connection, TLS handshake,
@@ -55,6 +62,8 @@ private:
     TlsSettings tls_;
     platform::Socket::IdleCallback idle_;
     std::size_t bodyLimit_ = 0;
+    std::chrono::milliseconds connectTimeout_ = platform::Socket::kDefaultConnectTimeout;
+    std::chrono::milliseconds timeout_ = kTimeout;
     std::unique_ptr<Connection> connection_;
     std::string connectionKey_; // scheme://host:port of the kept connection
 };

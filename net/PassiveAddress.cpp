@@ -22,10 +22,6 @@ std::optional<int> Byte(const std::string& text) {
     return value;
 }
 
-bool StartsWith(const std::string& text, const std::string& prefix) {
-    return text.rfind(prefix, 0) == 0;
-}
-
 } // namespace
 
 std::optional<PassiveAddress> ParsePassiveReply(const std::string& firstLine) {
@@ -59,21 +55,8 @@ std::optional<PassiveAddress> ParsePassiveReply(const std::string& firstLine) {
     return address;
 }
 
-bool IsPrivateAddress(const std::string& address) {
-    if (StartsWith(address, "127") || StartsWith(address, "10.") || StartsWith(address, "169.254") ||
-        StartsWith(address, "192.168"))
-        return true;
-    if (!StartsWith(address, "172."))
-        return false;
-    std::size_t dot = address.find('.', 4);
-    auto second = Byte(address.substr(4, dot == std::string::npos ? std::string::npos : dot - 4));
-    return second && *second >= 16 && *second <= 31;
-}
-
 PassiveAddress DataConnectionAddress(const PassiveAddress& announced, const std::string& peerAddress) {
-    if (IsPrivateAddress(announced.host) && !peerAddress.empty() && !IsPrivateAddress(peerAddress))
-        return {peerAddress, announced.port};
-    return announced;
+    return {peerAddress, announced.port};
 }
 
 } // namespace qx::net

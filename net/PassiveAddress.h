@@ -1,6 +1,6 @@
 #pragma once
-// The data address of a passive transfer: read from the 227 reply, and replaced by the
-// control connection's peer when a server behind NAT announces its private address.
+// The data address of a passive transfer: the port read from the 227 reply, the host the
+// control connection's peer (which also serves servers behind NAT announcing a private address).
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -17,11 +17,8 @@ struct PassiveAddress {
 // six numbers from 0 to 255.
 std::optional<PassiveAddress> ParsePassiveReply(const std::string& firstLine);
 
-// 127.*, 10.*, 169.254.*, 192.168.*, 172.16.* to 172.31.*
-bool IsPrivateAddress(const std::string& address);
-
-// Where to open the data connection: `announced`, or the peer's address with the announced
-// port when `announced` is private or local and the peer is not.
+// Where to open the data connection: always the control connection's peer, with the announced
+// port. The announced address is not trusted: a hostile server could aim the data at any host.
 PassiveAddress DataConnectionAddress(const PassiveAddress& announced, const std::string& peerAddress);
 
 } // namespace qx::net

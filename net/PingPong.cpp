@@ -1,6 +1,7 @@
 #include "net/PingPong.h"
 
 #include "app/Error.h"
+#include "net/CommandText.h"
 
 #include <algorithm>
 
@@ -34,6 +35,8 @@ std::size_t PingPong::DeadlineStream::readSome(char* buffer, std::size_t size) {
 PingPong::PingPong(Connection& connection) : connection_(connection), stream_(connection), reader_(stream_) {}
 
 void PingPong::sendLine(const std::string& line) {
+    if (!IsSafeCommandText(line))
+        throw Error("Command not sent: it contains a line break or a NUL character.");
     connection_.writeAll(line + "\r\n");
 }
 

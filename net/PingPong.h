@@ -22,7 +22,8 @@ public:
     void setReplyTimeout(std::chrono::milliseconds timeout) { replyTimeout_ = timeout; }
     std::chrono::milliseconds replyTimeout() const { return replyTimeout_; }
 
-    // Sends `line` followed by CR LF.
+    // Sends `line` followed by CR LF. A line holding CR, LF or NUL is refused with qx::Error
+    // before anything of it is sent.
     void sendLine(const std::string& line);
     // Reads one reply. Throws qx::Error when the connection closes first
     // ("Connection closed by the server."), on a time-out, or on a malformed reply.

@@ -3,12 +3,12 @@
 #include "app/Error.h"
 #include "net/MessageEncoder.h"
 #include "net/MimeText.h"
+#include "net/SmtpCapabilities.h"
 #include "platform/HostName.h"
 #include "text/TextHelpers.h"
 #include "text/Utf8.h"
 
 #include <algorithm>
-#include <sstream>
 
 namespace qx::net {
 
@@ -24,13 +24,6 @@ std::string SingleBytes(const std::string& text, unsigned highest) {
     for (const CodePoint& point : DecodeUtf8(text))
         out += point.value <= highest ? static_cast<char>(point.value) : '?';
     return out;
-}
-
-std::string TrimBlanks(const std::string& text) {
-    auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
 } // namespace
@@ -106,8 +99,7 @@ void SmtpClient::greet() {
     if (useEhlo_) {
         Reply reply = protocol_->command(SingleBytes("EHLO " + greetingName_, 127));
         if (reply.is(250)) {
-            for (std::size_t i = 1; i < reply.lines.size(); ++i)
-                capabilities_.push_back(reply.lines[i].size() > 4 ? reply.lines[i].substr(4) : std::string());
+            capabilities_ = CapabilityLines(reply.lines);
             return;
         }
     }
@@ -195,26 +187,11 @@ Reply SmtpClient::command(const std::string& line, std::initializer_list<int> ac
 }
 
 bool SmtpClient::offers(const std::string& capability) const {
-    for (const auto& line : capabilities_)
-        if (AsciiUpperCase(TrimBlanks(line)) == capability)
-            return true;
-    return false;
+    return OffersCapability(capabilities_, capability);
 }
 
-// From "AUTH LOGIN PLAIN" and "AUTH=LOGIN" lines alike.
 std::vector<std::string> SmtpClient::authMechanisms() const {
-    std::vector<std::string> mechanisms;
-    for (const auto& line : capabilities_) {
-        std::string upper = AsciiUpperCase(line);
-        if (upper.size() < 5 || upper.compare(0, 4, "AUTH") != 0 || (upper[4] != ' ' && upper[4] != '='))
-            continue;
-        std::string rest = upper.substr(5);
-        std::replace(rest.begin(), rest.end(), '=', ' ');
-        std::istringstream words(rest);
-        for (std::string word; words >> word;)
-            mechanisms.push_back(word);
-    }
-    return mechanisms;
+    return AuthMechanisms(capabilities_);
 }
 
 void SmtpClient::disconnect() {

@@ -16,6 +16,10 @@ public:
 
     // How long one wait slice lasts before the idle callback runs.
     static constexpr std::chrono::milliseconds kSlice{50};
+    // A host that does not answer the connection request is given up on after this. curl
+    // waits 300 s; a window nobody can use for five minutes looks hung, and a working
+    // line answers in well under a second.
+    static constexpr std::chrono::milliseconds kDefaultConnectTimeout{30000};
 
     Socket();
     ~Socket(); // closes the connection
@@ -28,9 +32,12 @@ public:
     void setSendTimeout(std::chrono::milliseconds timeout) { sendTimeout_ = timeout; }
     void setReceiveTimeout(std::chrono::milliseconds timeout) { receiveTimeout_ = timeout; }
     std::chrono::milliseconds receiveTimeout() const { return receiveTimeout_; }
+    // Limit of one connect(); zero means the platform's own.
+    void setConnectTimeout(std::chrono::milliseconds timeout) { connectTimeout_ = timeout; }
 
-    // Resolves `host` (a name or a dotted IPv4 address) and connects; no time-out of our own,
-    // the platform's applies. Throws "Host not found: <host>" or "Could not connect to <host>:<port>: <reason>".
+    // Resolves `host` (a name or a dotted IPv4 address) and connects within the connect time-out.
+    // Throws "Host not found: <host>" or "Could not connect to <host>:<port>: <reason>"
+    // ("Connection timed out" when the time-out passed).
     void connect(const std::string& host, std::uint16_t port);
 
     // Sends every byte. Throws "Write timed out." after the send time-out without progress,
@@ -65,6 +72,7 @@ private:
     IdleCallback idle_;
     std::chrono::milliseconds sendTimeout_{0};
     std::chrono::milliseconds receiveTimeout_{0};
+    std::chrono::milliseconds connectTimeout_ = kDefaultConnectTimeout;
 };
 
 } // namespace qx::platform

@@ -82,9 +82,12 @@ void Socket::connect(const std::string& host, std::uint16_t port) {
         fd_ = fd;
         int rc = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
         if (rc != 0 && errno == EINPROGRESS) {
-            waitFor(Wait::Write, std::chrono::milliseconds(0));
-            socklen_t len = sizeof lastError;
-            ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &lastError, &len);
+            if (waitFor(Wait::Write, connectTimeout_)) {
+                socklen_t len = sizeof lastError;
+                ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &lastError, &len);
+            } else {
+                lastError = ETIMEDOUT;
+            }
             rc = lastError == 0 ? 0 : -1;
         } else if (rc != 0) {
             lastError = errno;

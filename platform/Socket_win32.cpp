@@ -79,8 +79,8 @@ bool Socket::waitFor(Wait what, std::chrono::milliseconds timeout) {
         FD_SET(Handle(fd_), &ready);
         FD_SET(Handle(fd_), &failed);
         timeval wait{0, static_cast<long>(slice.count() * 1000)};
-        const int rc = ::select(0, what == Wait::Read ? &ready : nullptr, what == Wait::Write ? &ready : nullptr,
-                                &failed, &wait);
+        const int rc =
+            ::select(0, what == Wait::Read ? &ready : nullptr, what == Wait::Write ? &ready : nullptr, &failed, &wait);
         if (rc > 0)
             return true; // ready, or an error the next call reports
         if (rc == SOCKET_ERROR)
@@ -113,10 +113,13 @@ void Socket::connect(const std::string& host, std::uint16_t port) {
         fd_ = static_cast<int>(s);
         int rc = ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
         if (rc != 0 && IsPending(WSAGetLastError())) {
-            waitFor(Wait::Write, std::chrono::milliseconds(0));
-            int len = sizeof lastError;
-            lastError = 0;
-            ::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&lastError), &len);
+            if (waitFor(Wait::Write, connectTimeout_)) {
+                int len = sizeof lastError;
+                lastError = 0;
+                ::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&lastError), &len);
+            } else {
+                lastError = WSAETIMEDOUT;
+            }
             rc = lastError == 0 ? 0 : -1;
         } else if (rc != 0) {
             lastError = WSAGetLastError();

@@ -68,21 +68,30 @@ std::optional<UpgraderRequest> ReadUpgraderArguments(const std::vector<std::stri
     return request;
 }
 
+std::vector<std::string> QueueFileTargets(const AnsiText& bytes) {
+    std::vector<std::string> targets;
+    std::set<std::string> seen;
+    std::string queue = platform::FromAnsi(bytes) + "\n";
+    for (std::size_t start = 0, end; (end = queue.find('\n', start)) != std::string::npos; start = end + 1) {
+        std::string target = queue.substr(start, end - start);
+        if (!target.empty() && target.back() == '\r')
+            target.pop_back();
+        if (!target.empty() && seen.insert(target).second)
+            targets.push_back(target);
+    }
+    return targets;
+}
+
 std::optional<std::vector<std::string>> InstallDownloadedFiles(const std::string& queueFile,
                                                                const std::string& programFolder) {
     std::vector<std::string> targets;
     std::set<std::string> seen;
     auto add = [&](const std::string& target) {
-        if (!target.empty() && seen.insert(target).second && platform::IsExistingFile(target + kTemporarySuffix))
+        if (seen.insert(target).second && platform::IsExistingFile(target + kTemporarySuffix))
             targets.push_back(target);
     };
-    std::string queue = platform::FromAnsi(AnsiText(ReadFileBytes(queueFile).value_or(""))) + "\n";
-    for (std::size_t start = 0, end; (end = queue.find('\n', start)) != std::string::npos; start = end + 1) {
-        std::string target = queue.substr(start, end - start);
-        if (!target.empty() && target.back() == '\r')
-            target.pop_back();
+    for (const std::string& target : QueueFileTargets(AnsiText(ReadFileBytes(queueFile).value_or(""))))
         add(target);
-    }
     for (const platform::DirEntry& found :
          platform::ListDirectory(programFolder, std::string("*") + kTemporarySuffix)) {
         if (!(found.attributes & platform::kAttrDirectory) && EndsWith(found.name, kTemporarySuffix))

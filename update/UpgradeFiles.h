@@ -1,6 +1,7 @@
 #pragma once
 // The hand-over to the replacement program: its executable and queue file in the temporary
 // folder, its command line, and what it does once the program has ended.
+#include "text/EightBitText.h"
 #include "update/DownloadTarget.h"
 #include "update/InformationFile.h"
 
@@ -37,6 +38,10 @@ struct UpgraderRequest {
     char methodDigit = '0';
 };
 std::optional<UpgraderRequest> ReadUpgraderArguments(const std::vector<std::string>& arguments);
+
+// The target paths of a queue file's bytes (ANSI): one a line, CR LF or LF, empty lines and
+// repeats left out.
+std::vector<std::string> QueueFileTargets(const AnsiText& bytes);
 
 // Puts every downloaded file in place of its target, all or nothing: the targets of the queue
 // file, then the ".uTMP" files in the program's folder. Returns the targets put in place, or

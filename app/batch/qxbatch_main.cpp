@@ -10,7 +10,6 @@
 #include "platform/Console.h"
 #include "text/Dates.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -30,8 +29,12 @@ const char* const kUsage =
     "  --help               this text\n"
     "\n"
     "Settings come from the user's QX.INI and qx.ini beside the program, as in qx.\n"
-    "Exit status: 0 only when the transfer succeeded (\"Prepis podatkov je uspešno končan.\"),\n"
-    "1 when it did not, 2 for a wrong command line or a missing VORTANE.\n";
+    "Exit status: 0 when the archive was uploaded and the notice sent (or handed to the mail\n"
+    "program), 1 when the transfer failed, 2 for a wrong command line or a missing VORTANE,\n"
+    "3 when the archive was uploaded but the notice was not sent.\n";
+
+// The exit statuses a scheduler can act on.
+enum ExitStatus { kExitDelivered = 0, kExitTransferFailed = 1, kExitUsage = 2, kExitNoticeNotSent = 3 };
 
 struct Arguments {
     std::string user;
@@ -76,14 +79,14 @@ int main(int argc, char** argv) {
     const std::optional<Arguments> args = Parse(arguments);
     if (!args) {
         std::fputs(kUsage, stderr);
-        return 2;
+        return kExitUsage;
     }
 
     qx::Session session;
     const qx::StartupResult startup = qx::RunStartupSequence(session, qx::StartupOptions{});
     if (startup.outcome == qx::StartupOutcome::RootListMissing) {
         std::printf("*** %s\n", startup.message.c_str());
-        return 2;
+        return kExitUsage;
     }
 
     // As in the window: pick the root, then click the user.
@@ -97,8 +100,14 @@ int main(int argc, char** argv) {
 
     qx::ConsoleOperator ui(rootText, user, args->endDate);
     qx::RunGuarded(ui, [&] { qx::Button1Click(session, ui); });
-    const auto& shown = ui.messages();
-    const bool success = !ui.failed() && std::find(shown.begin(), shown.end(),
-                                                   "Prepis podatkov je uspešno končan.") != shown.end();
-    return success ? 0 : 1;
+    if (ui.failed())
+        return kExitTransferFailed;
+    switch (session.delivery) {
+    case qx::DeliveryOutcome::Delivered:
+        return kExitDelivered;
+    case qx::DeliveryOutcome::UploadedNoticeNotSent:
+        return kExitNoticeNotSent;
+    default:
+        return kExitTransferFailed;
+    }
 }

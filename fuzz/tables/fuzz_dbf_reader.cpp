@@ -42,5 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         table.copyTo(stem + "_copy.dbf");
     } catch (const dbf::TableError&) {
     }
+    table.close();
+    for (const char* suffix : {".dbf", ".fpt", ".dbt", "_copy.dbf"})
+        std::remove((stem + suffix).c_str());
     return 0;
 }

@@ -5,8 +5,8 @@
 
 #include "app/Error.h"
 #include "tests/ftpnet/PeerServers.h"
-#include "tests/support/TempDir.h"
 #include "tests/support/ErrorText.h"
+#include "tests/support/TempDir.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -204,7 +204,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"SilentAfterStor", {"--silent-after", "STOR"}, "Read timed out.", false}),
     [](const auto& info) { return info.param.name; });
 
-// A local address outside the private ranges (the data rule only applies to such a peer).
+// A local address outside the private ranges, as a server reached over the internet has.
 std::string PublicLocalAddress() {
     ifaddrs* list = nullptr;
     if (getifaddrs(&list) != 0)
@@ -215,8 +215,12 @@ std::string PublicLocalAddress() {
             continue;
         char text[INET_ADDRSTRLEN];
         inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(a->ifa_addr)->sin_addr, text, sizeof text);
-        if (!IsPrivateAddress(text))
-            found = text;
+        const std::string address = text;
+        const bool isPrivate = address.rfind("127.", 0) == 0 || address.rfind("10.", 0) == 0 ||
+                               address.rfind("192.168.", 0) == 0 || address.rfind("172.", 0) == 0 ||
+                               address.rfind("169.254.", 0) == 0;
+        if (!isPrivate)
+            found = address;
     }
     freeifaddrs(list);
     return found;

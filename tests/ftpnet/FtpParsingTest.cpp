@@ -94,21 +94,20 @@ TEST(PassiveReply, ReadsSixNumbers) {
     }
 }
 
-TEST(PassiveReply, PrivateAnnouncementsGoToThePublicPeer) {
+// The announced host is never trusted (a hostile server could aim the data at another host):
+// private, public and local announcements all give way to the control connection's peer.
+TEST(PassiveReply, EveryAnnouncementGoesToTheControlPeer) {
     struct Case {
-        std::string announced, peer, expected;
+        std::string announced, peer;
     };
     const Case cases[] = {
-        {"192.168.1.5", "203.0.113.7", "203.0.113.7"},   {"10.1.2.3", "198.51.100.1", "198.51.100.1"},
-        {"172.16.0.1", "203.0.113.7", "203.0.113.7"},    {"172.31.255.1", "203.0.113.7", "203.0.113.7"},
-        {"169.254.3.3", "203.0.113.7", "203.0.113.7"},   {"127.0.0.1", "203.0.113.7", "203.0.113.7"},
-        {"172.15.0.1", "203.0.113.7", "172.15.0.1"},     {"172.32.0.1", "203.0.113.7", "172.32.0.1"},
-        {"192.168.1.5", "10.0.0.2", "192.168.1.5"},      {"192.168.1.5", "127.0.0.1", "192.168.1.5"},
-        {"198.51.100.9", "203.0.113.7", "198.51.100.9"}, {"1.1.1.1", "10.0.0.1", "1.1.1.1"},
+        {"192.168.1.5", "203.0.113.7"},  {"172.16.0.1", "203.0.113.7"}, {"127.0.0.1", "203.0.113.7"},
+        {"198.51.100.9", "203.0.113.7"}, {"192.168.1.5", "10.0.0.2"},   {"1.1.1.1", "10.0.0.1"},
+        {"203.0.113.7", "127.0.0.1"},    {"0.0.0.0", "127.0.0.1"},
     };
     for (const auto& c : cases) {
         PassiveAddress target = DataConnectionAddress({c.announced, 4000}, c.peer);
-        EXPECT_EQ(target.host, c.expected) << c.announced << " via " << c.peer;
+        EXPECT_EQ(target.host, c.peer) << c.announced << " via " << c.peer;
         EXPECT_EQ(target.port, 4000);
     }
 }

@@ -163,7 +163,10 @@ TEST_F(FtpUpload, RefusedStoreEndsInFalseWithoutMessage) {
 
     EXPECT_FALSE(Upload());
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(ui.log, kSuccessLog);
+    // The log names the step that failed, with the server's text.
+    Lines log = kSuccessLog;
+    log.insert(log.end() - 1, "Prepis ni uspel: Not enough privileges.");
+    EXPECT_EQ(ui.log, log);
     EXPECT_FALSE(std::filesystem::exists(home.file(kFolder + "/" + kRemoteName)));
 }
 
@@ -208,12 +211,12 @@ TEST_F(FtpUpload, PortAndLoginErrorsPassOn) {
 }
 
 // The scripted server lists the same entries for every MLSD: the order of the remote
-// operations, and success resting on the final listing only.
+// operations, and success resting on the final listing.
 TEST_F(FtpUpload, RemoteOperationsComeInTheirFixedOrder) {
     for (bool listedAfterStore : {true, false}) {
         std::string listing = "type=dir; SERVIS1|type=file;size=20; SERVIS1.mail";
         if (listedAfterStore)
-            listing += "|type=file;size=1; " + kRemoteName;
+            listing += "|type=file;size=" + std::to_string(archive.size()) + "; " + kRemoteName;
         auto ftp = test::StartFtpScript({"--listing", listing, "--file", "SERVIS1.mail=notice@example.com"});
         ServeAccount(ftp->port(), "");
         session.serviceNoticeAddress.clear();
@@ -224,6 +227,97 @@ TEST_F(FtpUpload, RemoteOperationsComeInTheirFixedOrder) {
         EXPECT_EQ(Lines(commands.begin() + 7, commands.end()),
                   (Lines{"PASV", "MLSD", "CWD SERVIS1", "PASV", "MLSD", "PASV", "RETR SERVIS1.mail", "PASV",
                          "STOR " + kRemoteName, "PASV", "MLSD", "QUIT"}));
+    }
+}
+
+// A descriptor or setting value with a line end would carry a command of its own to the
+// server: the upload stops before connecting, with the value's source in the error.
+TEST_F(FtpUpload, LineEndsInCommandValuesStopTheUploadBeforeAnythingIsSent) {
+    struct Case {
+        std::string user, root, folder, error;
+    };
+    const Case cases[] = {
+        {"kerno", "x\r\nMKD pwned", kFolder,
+         "Podatek »root« iz opisa računa qfd.ftp vsebuje prelom vrstice ali znak NUL."},
+        {"kerno\nMKD pwned", "", kFolder,
+         "Podatek »prijava« iz opisa računa qfd.ftp vsebuje prelom vrstice ali znak NUL."},
+        {"kerno", "", kFolder + "\rMKD pwned", "Mapa iz nastavitve Servis vsebuje prelom vrstice ali znak NUL."},
+    };
+    for (const auto& c : cases) {
+        auto ftp = test::StartFtpScript({"--listing", "type=dir; " + kFolder});
+        const std::string text = "127.0.0.1;" + c.user + ";secret;" + std::to_string(ftp->port()) + ";" + c.root;
+        web = test::StartHttpServer(
+            "none", "{\"/ftp/qfd.ftp\": {\"body\": " + JsonString(Scramble(text, kScrambleSeed)) + "}}");
+        setenv("QX_HTTPS_ROOT", "https://127.0.0.1:1", 1);
+        setenv("QX_HTTP_ROOT", ("http://127.0.0.1:" + std::to_string(web->port())).c_str(), 1);
+        std::string error = "(no error)";
+        try {
+            UploadArchive(session, ui, Scramble(c.folder, kScrambleSeed), archivePath, kRemoteName);
+        } catch (const Error& e) {
+            error = e.what();
+        }
+        EXPECT_EQ(error, c.error);
+        const std::string out = ftp->readOutput(0.5);
+        EXPECT_TRUE(test::LinesStartingWith(out, "CONNECT").empty()) << out;
+    }
+}
+
+// Only the mail file's first bytes are fetched; its first line must end within them and
+// hold no line break of its own. A bad mail file fails the upload before the archive is sent.
+TEST_F(FtpUpload, MailFileIsReadToABoundAndItsFirstLineChecked) {
+    struct Case {
+        std::string name, content;
+        bool uploaded;
+        std::string address, logLine;
+    };
+    const Case cases[] = {
+        {"HugeFileShortLine", "servis@example.com\r\n" + std::string(20'000'000, 'x'), true, "servis@example.com", ""},
+        {"LongFirstLine", std::string(5000, 'a'), false, "",
+         "Prepis ni uspel: Prva vrstica datoteke SERVIS1.mail je daljša od 4096 znakov."},
+        {"BareCr", "servis@example.com\rRCPT TO:<x@y.si>\r\n", false, "",
+         "Prepis ni uspel: Prva vrstica datoteke SERVIS1.mail vsebuje prelom vrstice ali znak NUL."},
+        {"Nul", std::string("servis@example.com\0x\n", 21), false, "",
+         "Prepis ni uspel: Prva vrstica datoteke SERVIS1.mail vsebuje prelom vrstice ali znak NUL."},
+    };
+    MakeFolder(kFolder);
+    auto ftp = test::StartFtpServer(home.path());
+    ServeAccount(ftp->port(), "");
+    for (const auto& c : cases) {
+        std::filesystem::remove(home.file(kFolder + "/" + kRemoteName));
+        test::WriteWholeFile(home.file(kFolder + "/" + kFolder + ".mail"), c.content);
+        session.serviceNoticeAddress.clear();
+        ui.log.clear();
+        EXPECT_EQ(Upload(), c.uploaded) << c.name;
+        EXPECT_EQ(session.serviceNoticeAddress, c.address) << c.name;
+        EXPECT_EQ(std::filesystem::exists(home.file(kFolder + "/" + kRemoteName)), c.uploaded) << c.name;
+        EXPECT_LE(std::filesystem::file_size(session.selection.workDir + kFolder + ".mail"), 4096u) << c.name;
+        if (!c.logLine.empty())
+            EXPECT_NE(std::find(ui.log.begin(), ui.log.end(), c.logLine), ui.log.end()) << c.name;
+    }
+}
+
+// The listing's size fact proves the upload: a cut upload fails even when the server says
+// 226 and lists a file of the right name.
+TEST_F(FtpUpload, AnUploadCutShortOrListedWithAnotherSizeFails) {
+    struct Case {
+        std::string name;
+        Lines options;
+        std::string listedSize;
+    };
+    const Case cases[] = {
+        {"ListedSizeDiffers", {}, std::to_string(archive.size() - 1)},
+        {"CutAndRefused", {"--cut-stor", "200000"}, "200000"},
+        {"CutAndAcknowledged", {"--cut-stor", "200000", "--cut-reply", "226 Stored"}, "200000"},
+    };
+    for (const auto& c : cases) {
+        Lines options = {"--listing", "type=dir; SERVIS1|type=file;size=" + c.listedSize + "; " + kRemoteName};
+        options.insert(options.end(), c.options.begin(), c.options.end());
+        auto ftp = test::StartFtpScript(options);
+        ServeAccount(ftp->port(), "");
+        ui.messages.clear();
+        EXPECT_FALSE(Upload()) << c.name;
+        EXPECT_TRUE(ui.messages.empty()) << c.name;
+        EXPECT_EQ(ui.log.back(), "Konec prepisovanja...") << c.name;
     }
 }
 

@@ -9,6 +9,8 @@
 namespace qx::net {
 namespace {
 
+using namespace std::chrono_literals;
+
 using test::JsonString;
 using test::StartHttpServer;
 using test::StartLineServer;
@@ -225,6 +227,23 @@ TEST(HttpClient, ConnectFailuresAreErrors) {
     HttpClient client(kUserAgent, ServiceTls());
     EXPECT_EQ(Outcome(client, "http://127.0.0.1:1/x"), "Could not connect to 127.0.0.1:1: Connection refused");
     EXPECT_EQ(Outcome(client, "https://no-such-host.invalid/x"), "Host not found: no-such-host.invalid");
+}
+
+// A root that accepts and stays silent, over either scheme, or stops half-way through the
+// body: each GET ends at the client's read limit instead of waiting for ever.
+TEST(HttpClient, SilentServersEndAtTheReadLimit) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"http", R"([[{"read": 6}, {"sleep": 10}]])"},
+        {"http", R"([[{"read": 6}, {"send": "HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nhalf"}, {"sleep": 10}]])"},
+        {"https", R"([[{"sleep": 10}]])"},
+    };
+    for (const auto& [scheme, json] : cases) {
+        auto server = StartLineServer(json);
+        HttpClient client(kUserAgent, ServiceTls());
+        client.setTimeouts(2000ms, 300ms);
+        const std::string outcome = Outcome(client, Local(server->port(), scheme) + "/ftp/qfd.ftp");
+        EXPECT_NE(outcome.find("timed out"), std::string::npos) << scheme << ": " << outcome;
+    }
 }
 
 } // namespace

@@ -5,7 +5,13 @@
 #include "tests/ftpnet/PeerServers.h"
 #include "tests/support/ErrorText.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <memory>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
 
 namespace qx::net {
 
@@ -39,6 +45,24 @@ TEST(Transport, SendsCommandsAndReadsMultiLineReplies) {
     EXPECT_EQ(s.pingpong.command("USER bob").code, 331);
     EXPECT_EQ(s.pingpong.command("PASS x", {230}).text(), "Logged in");
     EXPECT_NE(server->readOutput(1).find("GOT USER bob\nGOT PASS x"), std::string::npos);
+}
+
+// A command line holding CR, LF or NUL would let its rest pass as a command of its own: it is
+// refused before anything of it is written.
+TEST(Transport, CommandsWithLineEndsOrNulAreNotSent) {
+    auto server = StartLineServer(R"([[{"send": "220 ok\r\n"}, {"read": 1}, {"send": "250 fine\r\n"}]])");
+    Session s(server->port());
+    s.pingpong.readReply();
+    for (std::string line : {std::string("RCPT TO:<a@b.si>\r\nDATA"), std::string("CWD x\nMKD y"),
+                             std::string("CWD x\rMKD y"), std::string("USER a\0b", 8)})
+        EXPECT_EQ(ErrorText([&] { s.pingpong.sendLine(line); }),
+                  "Command not sent: it contains a line break or a NUL character.");
+    EXPECT_EQ(s.pingpong.command("NOOP").code, 250);
+    s.connection.close();
+    const std::string seen = server->readOutput(1);
+    EXPECT_NE(seen.find("GOT NOOP"), std::string::npos) << seen;
+    EXPECT_EQ(seen.find("GOT ", seen.find("GOT NOOP") + 1), std::string::npos) << seen; // nothing else arrived
+    EXPECT_EQ(seen.find("GOT NOOP"), seen.find("GOT ")) << seen;
 }
 
 TEST(Transport, RefusedCommandCarriesTheServersText) {
@@ -155,6 +179,43 @@ TEST(Transport, HandshakeFailsWhenNoVersionIsShared) {
     onlyTls10.maxVersion = TlsVersion::Tls1_0;
     std::string error = ErrorText([&] { c.startTls(onlyTls10); });
     EXPECT_EQ(error.rfind("SSL negotiation failed: ", 0), 0u) << error;
+    EXPECT_FALSE(c.tlsActive());
+}
+
+// A host that never answers the connection request: the accept queue of a listener that
+// accepts nothing is full, so the kernel drops further requests.
+TEST(Transport, ConnectGivesUpAtItsTimeOut) {
+    int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const auto port = ntohs(address.sin_port);
+    std::vector<std::unique_ptr<Connection>> queued; // fill the queue until a request stays unanswered
+    std::string error = "(no error)";
+    for (int i = 0; i < 8 && error == "(no error)"; ++i) {
+        auto c = std::make_unique<Connection>();
+        c->setConnectTimeout(300ms);
+        error = ErrorText([&] { c->connect("127.0.0.1", port); });
+        queued.push_back(std::move(c));
+    }
+    EXPECT_EQ(error, "Could not connect to 127.0.0.1:" + std::to_string(port) + ": Connection timed out");
+    ::close(listener);
+}
+
+// A server that accepts and never answers the client hello: the handshake ends at the receive limit.
+TEST(Transport, HandshakeGivesUpAtTheReceiveTimeOut) {
+    auto server = StartLineServer(R"([[{"sleep": 10}]])");
+    Connection c;
+    c.setReceiveTimeout(300ms);
+    c.setSendTimeout(300ms);
+    c.connect("127.0.0.1", static_cast<uint16_t>(server->port()));
+    std::string error = ErrorText([&] { c.startTls(TlsSettings{}); });
+    EXPECT_NE(error.find("timed out"), std::string::npos) << error;
     EXPECT_FALSE(c.tlsActive());
 }
 

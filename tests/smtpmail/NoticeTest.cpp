@@ -195,13 +195,27 @@ TEST_F(NoticeTest, RecipientListSplitsAtCommasAndSemicolons) {
     auto server = qx::test::StartSmtpServer();
     UseServer(*server);
     const std::string recipients = "a@primer.si; b@primer.si,c@primer.si ;";
-    qx::sendmailVortane(session, ui, recipients);
+    EXPECT_TRUE(qx::sendmailVortane(session, ui, recipients));
     EXPECT_EQ(ui.messages, std::vector<std::string>{kSent + recipients + "."});
     std::vector<std::string> rcpt;
     for (const auto& e : PeerEvents(*server, "QUIT"))
         if (e.rfind("RCPT ", 0) == 0)
             rcpt.push_back(e);
     EXPECT_EQ(rcpt, (std::vector<std::string>{"RCPT a@primer.si", "RCPT b@primer.si", "RCPT c@primer.si"}));
+}
+
+// The service's notice address goes into RCPT TO: a line end or NUL in it (from the mail
+// file) stops the notice before any connection, so no command of the file's making is sent.
+TEST_F(NoticeTest, LineEndsInTheNoticeAddressStopTheNotice) {
+    for (std::string address : {std::string("servis@primer.si\rRCPT TO:<x@y.si>"), std::string("a@b.si\nDATA"),
+                                std::string("a@b.si\0x", 8)}) {
+        ui.messages.clear();
+        session.serviceNoticeAddress = address;
+        session.smtp.vrata = "1"; // nothing listens there: a connection attempt would show its own error
+        EXPECT_FALSE(qx::sendmailVortane(session, ui, ""));
+        EXPECT_EQ(ui.messages, std::vector<std::string>{
+                                   "Naslov za obvestilo iz datoteke .mail vsebuje prelom vrstice ali znak NUL."});
+    }
 }
 
 TEST_F(NoticeTest, RefusalsShowTheServerText) {

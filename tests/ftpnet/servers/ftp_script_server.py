@@ -14,9 +14,15 @@ Options (each may repeat where it makes sense):
   --pasv-announce ADDRESS  announce this address in 227 (the data listener is on --bind)
   --listing TEXT           MLSD data, lines split at "|"
   --file NAME=TEXT         a file RETR can fetch
+  --file-size NAME=BYTES   a file RETR can fetch, of that many "x" bytes
+  --stall-data VERB        after the preliminary reply to VERB, neither send nor read data
+  --cut-stor BYTES         read at most BYTES of a STOR, then close the data connection
+  --cut-reply TEXT         the final reply after a cut STOR (default 426)
 """
 import argparse
+import select
 import socket
+import struct
 import sys
 import threading
 
@@ -91,8 +97,18 @@ class Session:
             return "221 Bye\r\n"
         return "500 Unknown command\r\n"
 
+    def stall(self, verb):
+        data = self.accept_data()
+        self.send("150 Opening data connection\r\n")
+        say("STALLED %s" % verb)
+        # Until the client gives up and speaks on the control connection again.
+        select.select([self.conn], [], [], 60)
+        data.close()
+
     def transfer(self, verb, argument):
-        if verb == "MLSD":
+        if verb in self.options.stall_data:
+            self.stall(verb)
+        elif verb == "MLSD":
             data = self.accept_data()
             self.send("150 Listing\r\n")
             data.sendall(lines_of(self.options.listing).encode("utf-8") if self.options.listing else b"")
@@ -100,26 +116,36 @@ class Session:
             self.send("226 Done\r\n")
         elif verb == "RETR":
             files = dict(f.split("=", 1) for f in self.options.file)
+            files.update((n, "x" * int(b)) for n, b in (f.split("=", 1) for f in self.options.file_size))
             if argument not in files:
                 self.send("550 No such file\r\n")
                 return
             data = self.accept_data()
             self.send("150 Sending\r\n")
-            data.sendall(files[argument].encode("utf-8"))
+            try:
+                data.sendall(files[argument].encode("utf-8"))
+            except OSError:  # the client stopped reading and closed the data connection
+                data.close()
+                self.send("426 Connection closed; transfer aborted.\r\n")
+                return
             data.close()
             self.send("226 Done\r\n")
         elif verb == "STOR":
             data = self.accept_data()
             self.send("150 Receiving\r\n")
             size = 0
-            while True:
-                chunk = data.recv(65536)
+            limit = self.options.cut_stor
+            while limit < 0 or size < limit:
+                chunk = data.recv(65536 if limit < 0 else min(65536, limit - size))
                 if not chunk:
                     break
                 size += len(chunk)
+            cut = limit >= 0 and size >= limit
+            if cut:
+                data.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
             data.close()
             say("STORED %s %d" % (argument, size))
-            self.send("226 Stored\r\n")
+            self.send(lines_of(self.options.cut_reply) if cut else "226 Stored\r\n")
 
     def run(self):
         self.send(lines_of(self.options.greeting))
@@ -159,6 +185,10 @@ def main():
     parser.add_argument("--pasv-announce", default="")
     parser.add_argument("--listing", default="")
     parser.add_argument("--file", action="append", default=[])
+    parser.add_argument("--file-size", action="append", default=[])
+    parser.add_argument("--stall-data", action="append", default=[])
+    parser.add_argument("--cut-stor", type=int, default=-1)
+    parser.add_argument("--cut-reply", default="426 Connection closed; transfer aborted.")
     options = parser.parse_args()
 
     listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
