@@ -1,5 +1,4 @@
 #include "archive/ArchiveStep.h"
-#include "tests/support/LinuxPeers.h"
 #include "ArchiveTestSupport.h"
 #include "app/Error.h"
 #include "archive/ArchiveName.h"
@@ -7,6 +6,7 @@
 #include "archive/FileSelection.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
+#include "tests/support/LinuxPeers.h"
 #include "tests/support/RecordingOperator.h"
 #include "tests/support/TempDir.h"
 
