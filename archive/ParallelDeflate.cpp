@@ -13,7 +13,7 @@ namespace {
 constexpr std::size_t kWindow = 32768;
 constexpr std::size_t kOutputBlock = 65535;
 // Blocks read ahead per worker: enough to keep every worker busy, few enough to keep memory flat.
-constexpr int kBlocksPerWorker = 2;
+constexpr int kBlocksPerWorker = 4;
 
 } // namespace
 
