@@ -90,7 +90,7 @@ std::optional<EntryFields> EntryWriter::write(const SelectedFile& selected) {
     file_.write(LocalHeader(entry));
     const std::uint64_t dataStart = file_.position();
 
-    const std::uint32_t firstCrc = crcPass(in);
+    const std::uint32_t firstCrc = parallel_ ? parallel_->crcOf(in) : crcPass(in);
     in.clear();
     in.seekg(0);
 

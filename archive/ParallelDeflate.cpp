@@ -12,8 +12,19 @@ namespace {
 
 constexpr std::size_t kWindow = 32768;
 constexpr std::size_t kOutputBlock = 65535;
+constexpr std::size_t kCrcChunk = 256 * 1024;
 // Blocks read ahead per worker: enough to keep every worker busy, few enough to keep memory flat.
 constexpr int kBlocksPerWorker = 4;
+
+// Whatever ends a pass, no worker may still be using one of its jobs or a coder.
+template <typename Job> struct WaitForWorkers {
+    std::deque<std::unique_ptr<Job>>& jobs;
+    ~WaitForWorkers() {
+        for (auto& job : jobs)
+            if (job->done.valid())
+                job->done.wait();
+    }
+};
 
 } // namespace
 
@@ -71,18 +82,42 @@ void ParallelDeflate::deflateBlock(Block& block, int worker) {
     block.output.resize(used);
 }
 
+std::uint32_t ParallelDeflate::crcOf(std::istream& in) {
+    struct Chunk {
+        std::vector<unsigned char> data;
+        std::uint32_t crc = 0;
+        std::future<void> done;
+    };
+    std::deque<std::unique_ptr<Chunk>> inFlight;
+    const WaitForWorkers<Chunk> waitForWorkers{inFlight};
+    const std::size_t mostInFlight = static_cast<std::size_t>(pool_.size() * kBlocksPerWorker);
+    bool endOfInput = false;
+    std::uint32_t crc = 0;
+    for (;;) {
+        while (!endOfInput && inFlight.size() < mostInFlight) {
+            auto chunk = std::make_unique<Chunk>();
+            chunk->data.resize(kCrcChunk);
+            in.read(reinterpret_cast<char*>(chunk->data.data()), static_cast<std::streamsize>(kCrcChunk));
+            chunk->data.resize(static_cast<std::size_t>(in.gcount()));
+            endOfInput = chunk->data.size() < kCrcChunk;
+            Chunk& queued = *chunk;
+            chunk->done = pool_.submit([&queued](int) {
+                queued.crc = static_cast<std::uint32_t>(crc32_z(0, queued.data.data(), queued.data.size()));
+            });
+            inFlight.push_back(std::move(chunk));
+        }
+        if (inFlight.empty())
+            return crc;
+        Chunk& chunk = *inFlight.front();
+        chunk.done.get();
+        crc = static_cast<std::uint32_t>(crc32_combine(crc, chunk.crc, static_cast<z_off_t>(chunk.data.size())));
+        inFlight.pop_front();
+    }
+}
+
 std::uint64_t ParallelDeflate::run(std::istream& in, ByteSink& below, const Events& events, std::uint32_t& crc) {
     std::deque<std::unique_ptr<Block>> inFlight;
-    // Whatever ends this call, no worker may still be using a block or a coder.
-    struct WaitForWorkers {
-        std::deque<std::unique_ptr<Block>>& blocks;
-        ~WaitForWorkers() {
-            for (auto& block : blocks)
-                if (block->done.valid())
-                    block->done.wait();
-        }
-    } waitForWorkers{inFlight};
-
+    const WaitForWorkers<Block> waitForWorkers{inFlight};
     const std::size_t mostInFlight = static_cast<std::size_t>(pool_.size() * kBlocksPerWorker);
     std::vector<unsigned char> window; // the last 32 KiB read so far
     bool endOfInput = false;

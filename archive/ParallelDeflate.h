@@ -3,7 +3,7 @@
 // blocks, each block is deflated on a worker primed with the last 32 KiB of the block
 // before, and ends with a sync flush (the last one with the stream's end), so the blocks
 // joined in order are one deflate stream with the ratio of a single one. The output is
-// handed down in order on the calling thread.
+// handed down in order on the calling thread. The CRC pass before it runs on the workers too.
 #include "archive/ArchiveStreams.h"
 #include "archive/WorkerPool.h"
 
@@ -31,6 +31,8 @@ public:
         std::function<void(std::size_t read)> afterRead; // per input read, once its output is handed down
     };
 
+    // The CRC-32 of `in` to its end, its chunks summed on the workers.
+    std::uint32_t crcOf(std::istream& in);
     // Deflates `in` to its end onto `below`; returns the bytes read, `crc` their CRC-32.
     std::uint64_t run(std::istream& in, ByteSink& below, const Events& events, std::uint32_t& crc);
 

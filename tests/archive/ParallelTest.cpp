@@ -57,16 +57,18 @@ protected:
 
 class ParallelPackTest : public ParallelTest, public testing::WithParamInterface<int> {};
 
-// A table of many blocks, one that ends on a block's end, one shorter than a block, an empty one.
+// A table of many blocks, ones that end on a block's or a CRC chunk's end, one shorter than a block,
+// an empty one.
 TEST_P(ParallelPackTest, OtherReadersTestAndExtractEveryByte) {
     QX_SKIP_WITHOUT_LINUX_PEERS();
     const int workers = GetParam();
     addFile("velika.dbf", test::TableLikeBytes(11 * kBlock + 777, 41));
     addFile("tocna.dbf", test::TableLikeBytes(3 * kBlock, 42));
+    addFile("okrogla.dbf", test::TableLikeBytes(1 << 20, 47)); // ends on a chunk of the CRC pass
     addFile("mala.dbf", test::TableLikeBytes(5000, 43));
     addFile("prazna.dbf", "");
     const std::string archive = dir.path() + "FIRMAP.ZIP";
-    ASSERT_EQ(writerFor(archive, workers).pack(), 4);
+    ASSERT_EQ(writerFor(archive, workers).pack(), 5);
 
     for (const auto& tester : {"unzip -t -P " + Quote(password), "7z t -p" + Quote(password)}) {
         const auto result = RunCommand(tester + " " + Quote(archive));
@@ -91,7 +93,7 @@ TEST_P(ParallelPackTest, OtherReadersTestAndExtractEveryByte) {
     reader.setPassword(platform::ToAnsi(password));
     reader.setWorkers(workers);
     reader.readDirectory();
-    EXPECT_EQ(reader.testUntilFailure(), 4);
+    EXPECT_EQ(reader.testUntilFailure(), 5);
 
     // Blocks primed with the input before them keep the ratio of one stream.
     const std::string single = dir.path() + "single.zip";
@@ -214,8 +216,9 @@ TEST_P(SideBySideCheckTest, StopsAtTheFirstFailureInEntryOrder) {
                                                        : zip::EntryTestState::Untested;
         EXPECT_EQ(reader.entry(i).state, expected) << "entry " << i;
     }
-    if (check.firstFailed == count)
+    if (check.firstFailed == count) {
         EXPECT_EQ(lastTotal, 100);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -56,9 +56,11 @@ TEST(Zip64Test, LargeInputIsReadByOtherReaders) {
     reader.readDirectory();
     ASSERT_EQ(reader.entryCount(), 2);
     EXPECT_EQ(reader.testUntilFailure(), 2);
-    for (int i = 0; i < 2; ++i)
-        if (reader.entry(i).storedName == "velika.dbf")
+    for (int i = 0; i < 2; ++i) {
+        if (reader.entry(i).storedName == "velika.dbf") {
             EXPECT_EQ(reader.entry(i).uncompressedSize, size);
+        }
+    }
 }
 
 } // namespace
