@@ -168,7 +168,6 @@ int ZipReader::testSideBySide(int workers) {
 }
 
 EntryTestState ZipReader::runTest(const DirectoryEntry& entry, const OutputProgress& progress) {
-
     const std::string local = readExact(entry.localHeaderOffset, kLocalHeaderSize);
     if (local.empty() || Get32(reinterpret_cast<const unsigned char*>(local.data())) != kLocalHeaderSignature)
         return EntryTestState::Failed;
