@@ -91,11 +91,14 @@ std::uint32_t ParallelDeflate::crcOf(std::istream& in) {
     std::deque<std::unique_ptr<Chunk>> inFlight;
     const WaitForWorkers<Chunk> waitForWorkers{inFlight};
     const std::size_t mostInFlight = static_cast<std::size_t>(pool_.size() * kBlocksPerWorker);
+    std::vector<std::unique_ptr<Chunk>> spare;
     bool endOfInput = false;
     std::uint32_t crc = 0;
     for (;;) {
         while (!endOfInput && inFlight.size() < mostInFlight) {
-            auto chunk = std::make_unique<Chunk>();
+            auto chunk = spare.empty() ? std::make_unique<Chunk>() : std::move(spare.back());
+            if (!spare.empty())
+                spare.pop_back();
             chunk->data.resize(kCrcChunk);
             in.read(reinterpret_cast<char*>(chunk->data.data()), static_cast<std::streamsize>(kCrcChunk));
             chunk->data.resize(static_cast<std::size_t>(in.gcount()));
@@ -111,6 +114,7 @@ std::uint32_t ParallelDeflate::crcOf(std::istream& in) {
         Chunk& chunk = *inFlight.front();
         chunk.done.get();
         crc = static_cast<std::uint32_t>(crc32_combine(crc, chunk.crc, static_cast<z_off_t>(chunk.data.size())));
+        spare.push_back(std::move(inFlight.front()));
         inFlight.pop_front();
     }
 }
@@ -119,13 +123,18 @@ std::uint64_t ParallelDeflate::run(std::istream& in, ByteSink& below, const Even
     std::deque<std::unique_ptr<Block>> inFlight;
     const WaitForWorkers<Block> waitForWorkers{inFlight};
     const std::size_t mostInFlight = static_cast<std::size_t>(pool_.size() * kBlocksPerWorker);
+    std::vector<std::unique_ptr<Block>> spare;
     std::vector<unsigned char> window; // the last 32 KiB read so far
     bool endOfInput = false;
     std::uint64_t total = 0;
     crc = 0;
 
     auto readBlock = [&] {
-        auto block = std::make_unique<Block>();
+        // Blocks are used again: their buffers keep their room, so no block costs an allocation.
+        auto block = spare.empty() ? std::make_unique<Block>() : std::move(spare.back());
+        if (!spare.empty())
+            spare.pop_back();
+        block->reads.clear();
         block->dictionary = window;
         block->input.resize(readSize_ * kReadsPerBlock);
         std::size_t filled = 0;
@@ -166,6 +175,7 @@ std::uint64_t ParallelDeflate::run(std::istream& in, ByteSink& below, const Even
         for (const std::size_t read : block.reads)
             if (events.afterRead)
                 events.afterRead(read);
+        spare.push_back(std::move(inFlight.front()));
         inFlight.pop_front();
     }
     return total;
