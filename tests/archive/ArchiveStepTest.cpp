@@ -1,4 +1,5 @@
 #include "archive/ArchiveStep.h"
+#include "tests/support/LinuxPeers.h"
 #include "ArchiveTestSupport.h"
 #include "app/Error.h"
 #include "archive/ArchiveName.h"
@@ -6,7 +7,6 @@
 #include "archive/FileSelection.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
-#include "tests/support/LinuxPeers.h"
 #include "tests/support/RecordingOperator.h"
 #include "tests/support/TempDir.h"
 

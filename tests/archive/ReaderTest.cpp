@@ -1,11 +1,11 @@
 #include "ArchiveTestSupport.h"
+#include "tests/support/LinuxPeers.h"
 #include "app/Error.h"
 #include "archive/ArchivePassword.h"
 #include "archive/ZipReader.h"
 #include "archive/ZipWriter.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
-#include "tests/support/LinuxPeers.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
