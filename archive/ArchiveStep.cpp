@@ -88,13 +88,9 @@ void ArchiveStep::Zipper1ZipComplete(int /*entriesWritten*/, const Dispatch& dis
     reader_.setArchivePath(writer_.archivePath());
     reader_.readDirectory();
 
-    bool allPassed = true;
-    for (int index = 0; index < reader_.entryCount() && allPassed; ++index) {
-        if (!reader_.testEntry(index)) {
-            ui_.showMessage(kDamagedArchive);
-            allPassed = false;
-        }
-    }
+    const bool allPassed = reader_.testUntilFailure() == reader_.entryCount();
+    if (!allPassed)
+        ui_.showMessage(kDamagedArchive);
     if (reader_.entryCount() != session_.run.fileCount)
         ui_.showMessage(kCountMismatch);
     ui_.setBarValue(ProgressBar::File, 0);

@@ -15,7 +15,6 @@ namespace qx::zip {
 namespace {
 
 constexpr std::size_t kCrcBlock = 8192;
-constexpr std::size_t kInputBlock = 65535;
 
 std::uint32_t Crc32(std::uint32_t crc, const unsigned char* data, std::size_t size) {
     return static_cast<std::uint32_t>(crc32_z(crc, data, size));
@@ -24,7 +23,7 @@ std::uint32_t Crc32(std::uint32_t crc, const unsigned char* data, std::size_t si
 // Reserve ZIP64 sizes when the deflate output of this file could reach the 32-bit limit.
 bool NeedsZip64Sizes(std::uint64_t size) {
     const std::uint64_t worstCompressed =
-        size + size / 1000 + (size / kInputBlock + 1) * 5 + 1024 + kEncryptionHeaderSize;
+        size + size / 1000 + (size / EntryWriter::kInputBlock + 1) * 5 + 1024 + kEncryptionHeaderSize;
     return worstCompressed >= kMax32;
 }
 
@@ -62,8 +61,9 @@ void SetDosTime(std::int64_t unixSeconds, EntryFields& entry) {
 }
 
 EntryWriter::EntryWriter(ArchiveFileSink& file, const std::string& passwordBytes, const ZipWriterEvents& events,
-                         const ZipWriter::RandomSource& random, PackProgress& progress)
-    : file_(file), password_(passwordBytes), events_(events), random_(random), progress_(progress) {}
+                         const ZipWriter::RandomSource& random, PackProgress& progress, ParallelDeflate* parallel)
+    : file_(file), password_(passwordBytes), events_(events), random_(random), progress_(progress),
+      parallel_(parallel) {}
 
 std::optional<EntryFields> EntryWriter::write(const SelectedFile& selected) {
     std::ifstream in(std::filesystem::path(std::u8string(selected.path.begin(), selected.path.end())),
@@ -90,7 +90,7 @@ std::optional<EntryFields> EntryWriter::write(const SelectedFile& selected) {
     file_.write(LocalHeader(entry));
     const std::uint64_t dataStart = file_.position();
 
-    const std::uint32_t firstCrc = crcPass(in);
+    const std::uint32_t firstCrc = parallel_ ? parallel_->crcOf(in) : crcPass(in);
     in.clear();
     in.seekg(0);
 
@@ -103,7 +103,8 @@ std::optional<EntryFields> EntryWriter::write(const SelectedFile& selected) {
     encrypted.write(header, sizeof header);
 
     std::uint32_t crc = 0;
-    const std::uint64_t bytesRead = deflatePass(in, encrypted, size, crc);
+    const std::uint64_t bytesRead =
+        parallel_ ? parallelDeflatePass(in, encrypted, size, crc) : deflatePass(in, encrypted, size, crc);
     const std::uint64_t dataEnd = file_.position();
 
     entry.crc = crc;
@@ -139,14 +140,32 @@ std::uint64_t EntryWriter::deflatePass(std::istream& in, ByteSink& encrypted, st
         crc = Crc32(crc, block.data(), got);
         deflated.write(block.data(), got);
         read += got;
-        progress_.bytesRead += got;
-        if (events_.filePercent)
-            events_.filePercent(Percent(read, size));
-        if (events_.totalPercent)
-            events_.totalPercent(Percent(progress_.bytesRead, progress_.totalBytes));
+        reportRead(got, read, size);
     }
     deflated.finish();
     return read;
+}
+
+std::uint64_t EntryWriter::parallelDeflatePass(std::istream& in, ByteSink& encrypted, std::uint64_t size,
+                                               std::uint32_t& crc) {
+    std::uint64_t read = 0;
+    const ParallelDeflate::Events events{
+        .afterOutputBlock = events_.outputBlock,
+        .afterRead =
+            [&](std::size_t got) {
+                read += got;
+                reportRead(got, read, size);
+            },
+    };
+    return parallel_->run(in, encrypted, events, crc);
+}
+
+void EntryWriter::reportRead(std::size_t got, std::uint64_t readSoFar, std::uint64_t size) {
+    progress_.bytesRead += got;
+    if (events_.filePercent)
+        events_.filePercent(Percent(readSoFar, size));
+    if (events_.totalPercent)
+        events_.totalPercent(Percent(progress_.bytesRead, progress_.totalBytes));
 }
 
 } // namespace qx::zip

@@ -3,11 +3,14 @@
 #include "app/Error.h"
 #include "archive/CentralDirectory.h"
 #include "archive/PkwareCipher.h"
+#include "archive/WorkerPool.h"
 #include "archive/ZipFormat.h"
 
 #include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <optional>
 #include <vector>
 
@@ -67,24 +70,104 @@ void ZipReader::readDirectory() {
         totalUncompressed_ = std::max(totalUncompressed_, totalUncompressed_ + entry.uncompressedSize);
 }
 
+std::size_t ZipReader::readAt(std::uint64_t offset, void* data, std::size_t size) {
+    std::lock_guard lock(deviceMutex_);
+    return device_->readAt(offset, data, size);
+}
+
 std::string ZipReader::readExact(std::uint64_t offset, std::size_t size) {
     std::string data(size, '\0');
-    if (device_->readAt(offset, data.data(), size) != size)
+    if (readAt(offset, data.data(), size) != size)
         data.clear();
     return data;
 }
 
 bool ZipReader::testEntry(int index) {
     DirectoryEntry& entry = entries_.at(static_cast<std::size_t>(index));
-    if (entry.state == EntryTestState::Untested)
-        entry.state = runTest(entry);
+    if (entry.state == EntryTestState::Untested) {
+        if (events_.entryStart)
+            events_.entryStart(entry.storedName);
+        entry.state = runTest(entry, [this, &entry](std::uint64_t produced, std::size_t block) {
+            totalDone_ += block;
+            if (events_.filePercent)
+                events_.filePercent(Percent(produced, entry.uncompressedSize));
+            if (events_.totalPercent)
+                events_.totalPercent(Percent(totalDone_, totalUncompressed_));
+            return true;
+        });
+    }
     return entry.state == EntryTestState::Passed;
 }
 
-EntryTestState ZipReader::runTest(DirectoryEntry& entry) {
-    if (events_.entryStart)
-        events_.entryStart(entry.storedName);
+int ZipReader::testUntilFailure() {
+    const int workers = workers_ > 0 ? workers_ : ZipWorkers();
+    if (workers > 1 && entryCount() > 1)
+        return testSideBySide(workers);
+    for (int index = 0; index < entryCount(); ++index)
+        if (!testEntry(index))
+            return index;
+    return entryCount();
+}
 
+int ZipReader::testSideBySide(int workers) {
+    struct Test {
+        std::atomic<std::uint64_t> produced{0};
+        EntryTestState state = EntryTestState::Untested;
+        std::future<void> done;
+    };
+    const auto count = static_cast<std::size_t>(entryCount());
+    std::vector<Test> tests(count);
+    std::atomic<std::uint64_t> totalDone{totalDone_};
+    std::atomic<bool> stop{false};
+    // Declared after the tests: its threads are joined before the tests go away.
+    WorkerPool pool(std::min(workers, entryCount()));
+    // Whatever ends the wait, the tests still running stop at their next block.
+    struct StopOnExit {
+        std::atomic<bool>& stop;
+        ~StopOnExit() { stop = true; }
+    } stopOnExit{stop};
+
+    for (std::size_t i = 0; i < count; ++i) {
+        if (entries_[i].state != EntryTestState::Untested)
+            continue;
+        tests[i].done = pool.submit([this, i, &tests, &totalDone, &stop](int) {
+            if (stop)
+                return;
+            tests[i].state = runTest(entries_[i], [&](std::uint64_t produced, std::size_t block) {
+                tests[i].produced = produced;
+                totalDone += block;
+                return !stop;
+            });
+        });
+    }
+
+    const auto report = [&](std::size_t i) {
+        if (events_.filePercent)
+            events_.filePercent(Percent(tests[i].produced, entries_[i].uncompressedSize));
+        if (events_.totalPercent)
+            events_.totalPercent(Percent(totalDone, totalUncompressed_));
+    };
+    for (std::size_t i = 0; i < count; ++i) {
+        DirectoryEntry& entry = entries_[i];
+        if (entry.state == EntryTestState::Untested) {
+            if (events_.entryStart)
+                events_.entryStart(entry.storedName);
+            while (tests[i].done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
+                report(i);
+            tests[i].done.get(); // an undecodable stream ends the check here, in entry order
+            report(i);
+            entry.state = tests[i].state;
+        }
+        if (entry.state == EntryTestState::Failed) {
+            totalDone_ = totalDone;
+            return static_cast<int>(i);
+        }
+    }
+    totalDone_ = totalDone;
+    return entryCount();
+}
+
+EntryTestState ZipReader::runTest(const DirectoryEntry& entry, const OutputProgress& progress) {
     const std::string local = readExact(entry.localHeaderOffset, kLocalHeaderSize);
     if (local.empty() || Get32(reinterpret_cast<const unsigned char*>(local.data())) != kLocalHeaderSignature)
         return EntryTestState::Failed;
@@ -121,15 +204,11 @@ EntryTestState ZipReader::runTest(DirectoryEntry& entry) {
     auto takeOutput = [&](const unsigned char* data, std::size_t size) {
         crc = static_cast<std::uint32_t>(crc32_z(crc, data, size));
         produced += size;
-        totalDone_ += size;
-        if (events_.filePercent)
-            events_.filePercent(Percent(produced, entry.uncompressedSize));
-        if (events_.totalPercent)
-            events_.totalPercent(Percent(totalDone_, totalUncompressed_));
+        return progress(produced, size);
     };
     auto readInput = [&]() -> std::size_t {
         const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, remaining));
-        const std::size_t got = want == 0 ? 0 : device_->readAt(position, input.data(), want);
+        const std::size_t got = want == 0 ? 0 : readAt(position, input.data(), want);
         if (cipher)
             cipher->decrypt(input.data(), got);
         position += got;
@@ -142,7 +221,8 @@ EntryTestState ZipReader::runTest(DirectoryEntry& entry) {
             const std::size_t got = readInput();
             if (got == 0)
                 return EntryTestState::Failed;
-            takeOutput(input.data(), got);
+            if (!takeOutput(input.data(), got))
+                return EntryTestState::Untested;
         }
     } else {
         Inflater inflater;
@@ -160,8 +240,8 @@ EntryTestState ZipReader::runTest(DirectoryEntry& entry) {
             if (result == Z_DATA_ERROR || result == Z_NEED_DICT || result == Z_MEM_ERROR || result == Z_STREAM_ERROR)
                 DecoderError();
             const std::size_t size = output.size() - z.avail_out;
-            if (size != 0)
-                takeOutput(output.data(), size);
+            if (size != 0 && !takeOutput(output.data(), size))
+                return EntryTestState::Untested;
             // The stored data ended before the deflate stream did: the archive is cut short.
             if (result != Z_STREAM_END && !inputLeft && size == 0)
                 return EntryTestState::Failed;

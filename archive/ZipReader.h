@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,9 @@ public:
     void setDevice(std::unique_ptr<InputDevice> device);
     void setPassword(const AnsiText& password) { password_ = password; }
     void setEvents(ZipReaderEvents events) { events_ = std::move(events); }
+    // Threads that `testUntilFailure` tests entries on side by side; 0 (the default) stands for
+    // `ZipWorkers()`.
+    void setWorkers(int workers) { workers_ = workers; }
 
     // Throws qx::Error when the archive or its central directory cannot be read.
     void readDirectory();
@@ -52,17 +56,29 @@ public:
     // tested again; a failed one fails again. An undecodable deflate stream throws qx::Error("error").
     bool testEntry(int index);
 
+    // Tests the entries in index order until one fails and returns its index, or entryCount()
+    // when every entry passed; the entries after a failed one stay untested. With more than one
+    // worker the entries are tested side by side and the events raised here while waiting for them.
+    int testUntilFailure();
+
 private:
-    EntryTestState runTest(DirectoryEntry& entry);
+    // Called with the bytes decoded so far after every output block; false abandons the test.
+    using OutputProgress = std::function<bool(std::uint64_t produced, std::size_t block)>;
+
+    int testSideBySide(int workers);
+    EntryTestState runTest(const DirectoryEntry& entry, const OutputProgress& progress);
+    std::size_t readAt(std::uint64_t offset, void* data, std::size_t size);
     std::string readExact(std::uint64_t offset, std::size_t size);
 
     std::string archivePath_;
     std::unique_ptr<InputDevice> device_;
+    std::mutex deviceMutex_; // tests side by side share the device
     AnsiText password_;
     ZipReaderEvents events_;
     std::vector<DirectoryEntry> entries_;
     std::uint64_t totalUncompressed_ = 0;
     std::uint64_t totalDone_ = 0;
+    int workers_ = 0;
 };
 
 } // namespace qx::zip

@@ -2,9 +2,11 @@
 
 #include "app/Error.h"
 #include "archive/EntryWriter.h"
+#include "archive/WorkerPool.h"
 #include "archive/ZipFormat.h"
 #include "platform/FileSystem.h"
 
+#include <optional>
 #include <random>
 
 namespace qx::zip {
@@ -59,7 +61,14 @@ int ZipWriter::pack() {
     try {
         auto device = deviceFactory_(target);
         ArchiveFileSink archive(*device);
-        EntryWriter writer(archive, password_.bytes, events_, random_, progress);
+        const int workers = workers_ > 0 ? workers_ : ZipWorkers();
+        std::optional<WorkerPool> pool;
+        std::optional<ParallelDeflate> parallel;
+        if (workers > 1) {
+            pool.emplace(workers);
+            parallel.emplace(*pool, EntryWriter::kInputBlock);
+        }
+        EntryWriter writer(archive, password_.bytes, events_, random_, progress, parallel ? &*parallel : nullptr);
         for (const auto& file : files)
             if (auto entry = writer.write(file))
                 entries.push_back(std::move(*entry));

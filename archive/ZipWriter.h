@@ -37,6 +37,9 @@ public:
     // The password bytes in the ANSI code page.
     void setPassword(const AnsiText& password) { password_ = password; }
     void setEvents(ZipWriterEvents events) { events_ = std::move(events); }
+    // Threads that deflate each file side by side; 0 (the default) stands for `ZipWorkers()`.
+    // One worker writes every file as a single deflate stream.
+    void setWorkers(int workers) { workers_ = workers; }
 
     // Tests fix the ten random bytes of each encryption header, and may supply a failing device.
     void setRandomSource(RandomSource source) { random_ = std::move(source); }
@@ -57,6 +60,7 @@ private:
     ZipWriterEvents events_;
     RandomSource random_;
     DeviceFactory deviceFactory_;
+    int workers_ = 0;
 };
 
 } // namespace qx::zip

@@ -1,8 +1,10 @@
-// Side-by-side measurement of the archive writer and checker against Info-ZIP and gzip on
-// the same DBF-like tables (>= 500 MB, generated). Each contender runs in a child process
-// so its time and peak memory are its own.
-//   build/bin/archive_bench [megabytes] [folder]
+// Side-by-side measurement of the archive writer and checker, on every core and on one,
+// against Info-ZIP, gzip, pigz (the parallel peer, on as many cores), unzip and 7z on the
+// same DBF-like tables (>= 500 MB, generated). Each contender runs in a child process so
+// its time and peak memory are its own.
+//   build/bin/archive_bench [megabytes] [folder]     (QX_ZIP_WORKERS forces the core count)
 #include "archive/ArchivePassword.h"
+#include "archive/WorkerPool.h"
 #include "archive/ZipReader.h"
 #include "archive/ZipWriter.h"
 #include "platform/CodePage.h"
@@ -123,58 +125,80 @@ int main(int argc, char** argv) {
     }
     std::printf("input: 15 tables, %.1f MB\n", total / 1e6);
 
+    const int workers = qx::zip::ZipWorkers();
     const std::string ours = (root / "OURS.ZIP").string();
+    const std::string oursSingle = (root / "SINGLE.ZIP").string();
     const std::string infoZip = (root / "infozip.zip").string();
-    const auto pack = [&](const std::string& folder, const std::string& archive) {
+    const auto pack = [&](const std::string& folder, const std::string& archive, int cores) {
         return InChild([&] {
             qx::zip::ZipWriter writer;
             writer.setRootFolder(folder);
             writer.addMask("*.dbf");
             writer.setPassword(qx::platform::ToAnsi(password));
             writer.setArchivePath(archive);
+            writer.setWorkers(cores);
             return writer.pack() > 0 ? 0 : 1;
         });
     };
-    const Measure ourPack = pack(work, ours);
+    const auto check = [&](const std::string& archive, int cores) {
+        return InChild([&] {
+            qx::zip::ZipReader reader;
+            reader.setArchivePath(archive);
+            reader.setPassword(qx::platform::ToAnsi(password));
+            reader.setWorkers(cores);
+            reader.readDirectory();
+            return reader.testUntilFailure() == reader.entryCount() ? 0 : 1;
+        });
+    };
+    const std::string cores = std::to_string(workers);
+    const Measure ourPack = pack(work, ours, workers);
+    const Measure ourPackSingle = pack(work, oursSingle, 1);
     const Measure zipPack = Command("zip -q -6 -j -P " + Quote(password) + " " + Quote(infoZip) + fileList);
-    const Measure gzip = Command("cat" + fileList + " | gzip -6 > /dev/null");
-    const Measure ourCheck = InChild([&] {
-        qx::zip::ZipReader reader;
-        reader.setArchivePath(ours);
-        reader.setPassword(qx::platform::ToAnsi(password));
-        reader.readDirectory();
-        for (int i = 0; i < reader.entryCount(); ++i)
-            if (!reader.testEntry(i))
-                return 1;
-        return 0;
-    });
+    const Measure gzip = Command("gzip -6 -c" + fileList + " > /dev/null");
+    const Measure pigz = Command("pigz -6 -p " + cores + " -c" + fileList + " > /dev/null");
+    const Measure ourCheck = check(ours, workers);
+    const Measure ourCheckSingle = check(ours, 1);
     const Measure unzipTest = Command("unzip -qq -t -P " + Quote(password) + " " + Quote(ours));
+    const Measure sevenTest = Command("7z t -bd -p" + Quote(password) + " " + Quote(ours) + " > /dev/null");
 
     // Memory must not follow the input: pack one small table alone for comparison.
     fs::create_directories(root / "SMALL");
     WriteTable((root / "SMALL" / "popa.dbf").string(), 2000000, 99);
-    const Measure smallPack = pack((root / "SMALL").string() + "/", (root / "SMALL.ZIP").string());
+    const Measure smallPack = pack((root / "SMALL").string() + "/", (root / "SMALL.ZIP").string(), workers);
 
-    auto row = [&](const char* name, const Measure& m) {
-        std::printf("%-14s wall %7.2f s  cpu %7.2f s  %7.1f MB/s cpu  peak %6.1f MB%s\n", name, m.seconds, m.cpuSeconds,
-                    total / 1e6 / m.cpuSeconds, m.peakKb / 1024.0, m.status == 0 ? "" : "  (FAILED)");
+    std::printf("cores: %d\n", workers);
+    auto row = [&](const std::string& name, const Measure& m) {
+        std::printf("%-16s wall %7.2f s  %7.1f MB/s  cpu %7.2f s  peak %6.1f MB%s\n", name.c_str(), m.seconds,
+                    total / 1e6 / m.seconds, m.cpuSeconds, m.peakKb / 1024.0, m.status == 0 ? "" : "  (FAILED)");
     };
-    row("qx pack", ourPack);
+    row("qx pack x" + cores, ourPack);
+    row("qx pack x1", ourPackSingle);
     row("zip -6 -P", zipPack);
     row("gzip -6", gzip);
-    row("qx check", ourCheck);
+    row("pigz -6 -p " + cores, pigz);
+    row("qx check x" + cores, ourCheck);
+    row("qx check x1", ourCheckSingle);
     row("unzip -t -P", unzipTest);
-    std::printf("archive sizes: qx %.1f MB, zip %.1f MB\n", fs::file_size(ours) / 1e6, fs::file_size(infoZip) / 1e6);
-    auto ratio = [](const char* name, const Measure& peer, const Measure& ours, const char* target) {
-        std::printf("%-20s cpu %.2fx  wall %.2fx  (target %s)\n", name, peer.cpuSeconds / ours.cpuSeconds,
-                    peer.seconds / ours.seconds, target);
+    row("7z t", sevenTest);
+    const auto oursSize = static_cast<double>(fs::file_size(ours));
+    const auto singleSize = static_cast<double>(fs::file_size(oursSingle));
+    std::printf("archive sizes: qx x%s %.1f MB, qx x1 %.1f MB (%+.2f %%), zip %.1f MB\n", cores.c_str(), oursSize / 1e6,
+                singleSize / 1e6, (oursSize / singleSize - 1) * 100, fs::file_size(infoZip) / 1e6);
+    auto ratio = [](const std::string& name, const Measure& peer, const Measure& ours, const char* target) {
+        std::printf("%-28s wall %.2fx  cpu %.2fx  (target %s)\n", name.c_str(), peer.seconds / ours.seconds,
+                    peer.cpuSeconds / ours.cpuSeconds, target);
     };
-    ratio("pack  vs zip -6 -P", zipPack, ourPack, ">= 1.0");
-    ratio("pack  vs gzip -6", gzip, ourPack, ">= 0.85");
-    ratio("check vs unzip -t", unzipTest, ourCheck, ">= 1.0");
+    ratio("pack x" + cores + " vs zip -6 -P", zipPack, ourPack, "wall >= 1.8");
+    ratio("pack x" + cores + " vs pigz -p " + cores, pigz, ourPack, "wall >= 1.0");
+    ratio("pack x1 vs zip -6 -P", zipPack, ourPackSingle, ">= 1.0");
+    ratio("pack x1 vs gzip -6", gzip, ourPackSingle, ">= 0.85");
+    ratio("pack x" + cores + " vs pack x1", ourPackSingle, ourPack, "wall: the cores");
+    ratio("check x" + cores + " vs 7z t", sevenTest, ourCheck, "wall >= 1.5");
+    ratio("check x" + cores + " vs unzip -t", unzipTest, ourCheck, ">= 1.0");
     std::printf("peak memory: pack %.1f MB for %.0f MB, %.1f MB for 2 MB (ratio %.2f)\n", ourPack.peakKb / 1024.0,
                 total / 1e6, smallPack.peakKb / 1024.0, static_cast<double>(ourPack.peakKb) / smallPack.peakKb);
     fs::remove_all(root);
-    const bool ok = ourPack.status == 0 && zipPack.status == 0 && ourCheck.status == 0 && unzipTest.status == 0;
+    const bool ok = ourPack.status == 0 && ourPackSingle.status == 0 && zipPack.status == 0 && ourCheck.status == 0 &&
+                    ourCheckSingle.status == 0 && unzipTest.status == 0 && sevenTest.status == 0;
     return ok ? 0 : 1;
 }

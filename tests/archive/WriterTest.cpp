@@ -1,16 +1,16 @@
 #include "ArchiveTestSupport.h"
-#include "text/TextHelpers.h"
-#include "platform/Environment.h"
-#include "tests/support/TestEnvironment.h"
-#include "tests/support/LinuxPeers.h"
 #include "app/Error.h"
 #include "archive/ArchivePassword.h"
 #include "archive/EntryWriter.h"
 #include "archive/ZipFormat.h"
 #include "archive/ZipWriter.h"
 #include "platform/CodePage.h"
+#include "platform/Environment.h"
 #include "platform/FileSystem.h"
+#include "tests/support/LinuxPeers.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestEnvironment.h"
+#include "text/TextHelpers.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -266,29 +266,6 @@ TEST_F(WriterTest, ReportsProgressRoundedAndCapped) {
     EXPECT_EQ(events.back(), "complete 2");
 }
 
-// Stores at most `room` bytes, then writes nothing more.
-class FullDevice : public zip::OutputDevice {
-public:
-    explicit FullDevice(std::uint64_t room) : room_(room) {}
-    std::size_t write(const void*, std::size_t size) override {
-        const std::size_t stored = static_cast<std::size_t>(std::min<std::uint64_t>(size, room_ - used_));
-        position_ += stored;
-        used_ += stored;
-        return stored;
-    }
-    bool seek(std::uint64_t position) override {
-        position_ = position;
-        return true;
-    }
-    std::uint64_t position() const override { return position_; }
-    bool close() override { return true; }
-
-private:
-    std::uint64_t room_;
-    std::uint64_t used_ = 0;
-    std::uint64_t position_ = 0;
-};
-
 TEST_F(WriterTest, ShortWriteStopsThePack) {
     addFile("popa.dbf", test::TableLikeBytes(400000, 6));
     // In the first local header, in the data, in the central directory.
@@ -308,7 +285,7 @@ TEST_F(WriterTest, ShortWriteStopsThePack) {
         writer.setEvents(events);
         writer.clearMasks();
         writer.addMask("*.dbf");
-        writer.setDeviceFactory([allowed](const std::string&) { return std::make_unique<FullDevice>(allowed); });
+        writer.setDeviceFactory([allowed](const std::string&) { return std::make_unique<test::FullDevice>(allowed); });
         try {
             writer.pack();
             ADD_FAILURE() << "no error with room for " << allowed;
@@ -344,6 +321,7 @@ TEST_F(WriterTest, CannotCreateTheArchive) {
 TEST_F(WriterTest, GoldenArchive) {
     QX_SKIP_WITHOUT_LINUX_PEERS();
     fixRandom();
+    writer.setWorkers(1);
     addFile("popa.dbf", test::TableLikeBytes(100000, 8));
     addFile("pers.dbf", test::TableLikeBytes(3000, 9), 1262304000); // 1.1.2010 00:00:00
     // A fixed entry order: one mask per file.
