@@ -10,6 +10,7 @@
 #include "platform/Resource.h"
 #include "update/FileDownload.h"
 #include "update/UpgradeFiles.h"
+#include "update/UpgradeSteps.h"
 #include "update/UpgradeTexts.h"
 
 #include <commctrl.h>
@@ -54,24 +55,22 @@ private:
 // Shows what went wrong with one file; true when the upgrade goes on with the next one.
 bool GoOnAfter(HWND wizard, const update::HttpResult& result, const update::DownloadEntry& entry) {
     const std::string downloaded = entry.target + update::kTemporarySuffix;
-    switch (result.outcome) {
-    case update::TransferOutcome::Complete:
+    switch (update::StepAfterFile(result.outcome)) {
+    case update::AfterFile::Next:
         if (result.lastModifiedUnix)
             platform::SetLastWriteTime(downloaded, *result.lastModifiedUnix);
         return true;
-    case update::TransferOutcome::ErrorStatus:
+    case update::AfterFile::AskToSkip:
         platform::DeleteFilePath(downloaded);
         return MessageBoxes::askYesNo(wizard, MessageBoxes::Icon::Warning, texts::MissingFileCaption(result.status),
                                       texts::MissingFileQuestion(entry.url), true) == MessageBoxes::Answer::Yes;
-    case update::TransferOutcome::BrokenOff:
-    case update::TransferOutcome::TooLarge:
+    case update::AfterFile::ConnectionLost:
         MessageBoxes::error(wizard, texts::kWizardCaption, texts::kConnectionLost);
         return false;
-    case update::TransferOutcome::WriteFailed:
+    case update::AfterFile::NotWritable:
         MessageBoxes::error(wizard, texts::kWizardCaption, texts::FileNotWritable(downloaded));
         return false;
-    case update::TransferOutcome::NoAnswer:
-    case update::TransferOutcome::Cancelled:
+    case update::AfterFile::Stop:
         return false;
     }
     return false;
@@ -109,7 +108,7 @@ void UpgradeWizard::startFile(int number, int count) {
     announcedSize_.reset();
     fileStart_ = 0;
     SendMessageW(item(kFileBar), PBM_SETPOS, 0, 0);
-    SendMessageW(item(kTotalBar), PBM_SETPOS, static_cast<WPARAM>((number - 1) * 100 / count_), 0);
+    SendMessageW(item(kTotalBar), PBM_SETPOS, static_cast<WPARAM>(update::TotalPercentAtStart(number, count_)), 0);
     SetText(item(kFileSize), texts::kPreparing);
     SetText(item(kRate), "");
     SetText(item(kRemaining), "");
@@ -124,17 +123,14 @@ void UpgradeWizard::fileStarted(std::optional<std::uint64_t> announcedSize) {
 }
 
 void UpgradeWizard::fileProgress(std::uint64_t received) {
-    const int percent = announcedSize_ && *announcedSize_ > 0 ? static_cast<int>(received * 100 / *announcedSize_) : 0;
-    SendMessageW(item(kFileBar), PBM_SETPOS, static_cast<WPARAM>(percent), 0);
-    SendMessageW(item(kTotalBar), PBM_SETPOS, static_cast<WPARAM>(percent / count_ + (number_ - 1) * 100 / count_), 0);
     const double seconds = fileStart_ ? static_cast<double>(GetTickCount64() - fileStart_) / 1000.0 : 0.0;
-    if (seconds <= 0.0)
-        return;
-    const double rate = static_cast<double>(received) / seconds;
-    SetText(item(kRate), texts::TransferRateText(rate));
-    if (announcedSize_ && rate > 0.0 && *announcedSize_ >= received)
-        SetText(item(kRemaining), texts::RemainingTimeText(static_cast<std::int64_t>(
-                                      static_cast<double>(*announcedSize_ - received) / rate)));
+    const update::FileProgressView view = update::FileProgressOf(number_, count_, announcedSize_, received, seconds);
+    SendMessageW(item(kFileBar), PBM_SETPOS, static_cast<WPARAM>(view.filePercent), 0);
+    SendMessageW(item(kTotalBar), PBM_SETPOS, static_cast<WPARAM>(view.totalPercent), 0);
+    if (!view.rate.empty())
+        SetText(item(kRate), view.rate);
+    if (!view.remaining.empty())
+        SetText(item(kRemaining), view.remaining);
 }
 
 void UpgradeWizard::showComplete(const std::string& programTitle) {

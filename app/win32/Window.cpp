@@ -33,9 +33,9 @@ Window::~Window() {
     }
 }
 
-void Window::createFrame(const std::string& caption, HWND owner, DWORD extraStyle) {
+void Window::createFrame(const std::string& caption, HWND owner) {
     RegisterWindowClass(&Window::Procedure);
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | extraStyle;
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kWindowClass, platform::Widen(caption).c_str(), style,
                     CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner, nullptr, GetModuleHandleW(nullptr), this);
 }

@@ -16,7 +16,7 @@ public:
 
 protected:
     // Creates the window with a fixed frame (no minimise or maximise box), hidden.
-    void createFrame(const std::string& caption, HWND owner, DWORD extraStyle = 0);
+    void createFrame(const std::string& caption, HWND owner);
     virtual LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     // The default button for Return (0: none).
     virtual int defaultButton() const { return 0; }
