@@ -1,11 +1,12 @@
 #include "update/UpgradeController.h"
 
+#include "app/MessageBox.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
 #include "update/FileDownload.h"
-#include "app/MessageBox.h"
 #include "update/UpgradeFiles.h"
+#include "update/UpgradeSteps.h"
 #include "update/UpgradeTexts.h"
 #include "update/UpgradeWizard.h"
 #include "update/UpgradeWorker.h"
@@ -183,14 +184,14 @@ void UpgradeController::onFileFinished(int outcome, int status, bool hasLastModi
         return;
     const DownloadEntry& entry = offer_.entries[current_];
     std::string downloaded = entry.target + kTemporarySuffix;
-    switch (static_cast<TransferOutcome>(outcome)) {
-    case TransferOutcome::Complete:
+    switch (StepAfterFile(static_cast<TransferOutcome>(outcome))) {
+    case AfterFile::Next:
         if (hasLastModified)
             platform::SetLastWriteTime(downloaded, lastModifiedUnix);
         ++current_;
         downloadNext();
         return;
-    case TransferOutcome::ErrorStatus:
+    case AfterFile::AskToSkip:
         platform::DeleteFilePath(downloaded);
         if (MessageBox::askYesNo(wizard_, MessageBox::Icon::Warning, texts::MissingFileCaption(status),
                                  texts::MissingFileQuestion(entry.url), true) == MessageBox::Answer::Yes) {
@@ -199,16 +200,13 @@ void UpgradeController::onFileFinished(int outcome, int status, bool hasLastModi
             return;
         }
         break;
-    case TransferOutcome::BrokenOff:
-    case TransferOutcome::TooLarge:
+    case AfterFile::ConnectionLost:
         MessageBox::error(wizard_, texts::kWizardCaption, texts::kConnectionLost);
         break;
-    case TransferOutcome::WriteFailed:
+    case AfterFile::NotWritable:
         MessageBox::error(wizard_, texts::kWizardCaption, texts::FileNotWritable(downloaded));
         break;
-    case TransferOutcome::NoAnswer:
-    case TransferOutcome::Unsigned:
-    case TransferOutcome::Cancelled:
+    case AfterFile::Stop:
         break;
     }
     abort();

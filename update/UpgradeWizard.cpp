@@ -1,5 +1,6 @@
 #include "update/UpgradeWizard.h"
 
+#include "update/UpgradeSteps.h"
 #include "update/UpgradeTexts.h"
 
 #include <QCloseEvent>
@@ -91,7 +92,7 @@ void UpgradeWizard::startFile(int number, int count) {
     count_ = count > 0 ? count : 1;
     announcedSize_.reset();
     fileBar_->setValue(0);
-    totalBar_->setValue((number - 1) * 100 / count_);
+    totalBar_->setValue(TotalPercentAtStart(number, count_));
     fileSize_->setText(QString::fromUtf8(texts::kPreparing));
     rate_->clear();
     remaining_->clear();
@@ -106,17 +107,14 @@ void UpgradeWizard::fileStarted(std::optional<std::uint64_t> announcedSize) {
 }
 
 void UpgradeWizard::fileProgress(std::uint64_t received) {
-    int percent = announcedSize_ && *announcedSize_ > 0 ? static_cast<int>(received * 100 / *announcedSize_) : 0;
-    fileBar_->setValue(percent);
-    totalBar_->setValue(percent / count_ + (number_ - 1) * 100 / count_);
-    double seconds = fileClock_.isValid() ? static_cast<double>(fileClock_.elapsed()) / 1000.0 : 0.0;
-    if (seconds <= 0.0)
-        return;
-    double rate = static_cast<double>(received) / seconds;
-    rate_->setText(QString::fromStdString(texts::TransferRateText(rate)));
-    if (announcedSize_ && rate > 0.0 && *announcedSize_ >= received)
-        remaining_->setText(QString::fromStdString(texts::RemainingTimeText(
-            static_cast<std::int64_t>(static_cast<double>(*announcedSize_ - received) / rate))));
+    const double seconds = fileClock_.isValid() ? static_cast<double>(fileClock_.elapsed()) / 1000.0 : 0.0;
+    const FileProgressView view = FileProgressOf(number_, count_, announcedSize_, received, seconds);
+    fileBar_->setValue(view.filePercent);
+    totalBar_->setValue(view.totalPercent);
+    if (!view.rate.empty())
+        rate_->setText(QString::fromStdString(view.rate));
+    if (!view.remaining.empty())
+        remaining_->setText(QString::fromStdString(view.remaining));
 }
 
 void UpgradeWizard::showComplete(const std::string& programTitle) {
