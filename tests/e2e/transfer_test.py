@@ -45,11 +45,11 @@ def snapshot(root):
 
 
 class StandInService:
-    def __init__(self, state):
+    def __init__(self, state, *options):
         self.state = state
         self.process = subprocess.Popen(
             [PYTHON, SOURCE / "tools/service/run_service.py", "run", "--dir", state,
-             "--qxscramble", BINARY / "bin/qxscramble"],
+             "--qxscramble", BINARY / "bin/qxscramble", *options],
             stdout=subprocess.PIPE, text=True)
         ready = self.process.stdout.readline()
         if not ready.startswith("READY"):
