@@ -6,6 +6,9 @@ namespace qx {
 namespace {
 
 constexpr const char* kInvalidDate = "Invalid Date: ";
+// From this length on, a typed character first cuts off what follows the caret.
+constexpr std::size_t kFullLength = 10;
+constexpr char32_t kEscape = 27;
 
 bool IsRepresentable(DayCount date) {
     return date >= DayCountOf({1, 1, 1}) && date <= DayCountOf({9999, 12, 31});
@@ -50,6 +53,35 @@ DateEditState::Step DateEditState::step(int days, std::string_view currentText) 
     if (next == kZeroDate || !IsRepresentable(next) || !checkDate(next))
         return {false, std::nullopt};
     return {false, next};
+}
+
+DateEditState::KeyOutcome DateEditState::key(char32_t key, std::string_view currentText, std::size_t length,
+                                             bool hasSelection) const {
+    if (key == kEscape)
+        return {KeyEffect::ShowCommitted};
+    if (key < 32 || key == 127)
+        return {KeyEffect::PassThrough};
+    if (key == U'*')
+        return {KeyEffect::CommitDate, Today()};
+    if (key == U'/')
+        return {KeyEffect::Empty};
+    if (key == U'+' || key == U'-') {
+        const Step next = step(key == U'+' ? 1 : -1, currentText);
+        if (next.beep)
+            return {KeyEffect::Beep};
+        return next.date ? KeyOutcome{KeyEffect::CommitDate, *next.date} : KeyOutcome{KeyEffect::SelectAll};
+    }
+    if ((key >= U'0' && key <= U'9') || key == static_cast<unsigned char>(rules_.separator))
+        return {!hasSelection && length >= kFullLength ? KeyEffect::CutThenInsert : KeyEffect::Insert};
+    return {KeyEffect::Beep};
+}
+
+std::optional<std::string> DateEditState::leave(std::string_view currentText) {
+    if (const auto parsed = parse(currentText)) {
+        commitParsed(*parsed);
+        return std::nullopt;
+    }
+    return kInvalidDate + ("\"" + std::string(currentText) + "\"");
 }
 
 void DateEditState::setEpoch(int epoch) {

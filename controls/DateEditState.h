@@ -39,6 +39,29 @@ public:
     };
     Step step(int days, std::string_view currentText) const;
 
+    // What a typed character does to the field, decided here so that every front end's field
+    // behaves alike; the field carries the effect out.
+    enum class KeyEffect {
+        PassThrough,   // a control key: the edit control's own handling
+        ShowCommitted, // Escape: show the committed date again, select all
+        CommitDate,    // "*", "+", "-": commit `date`, select all
+        SelectAll,     // a step the check refused: only select all
+        Empty,         // "/": empty the field, select all
+        Beep,          // swallowed with the default beep
+        Insert,        // a digit or the separator: inserted as typed
+        CutThenInsert, // the same, after cutting off what follows the caret
+    };
+    struct KeyOutcome {
+        KeyEffect effect = KeyEffect::PassThrough;
+        DayCount date = kZeroDate;
+    };
+    // `key` is the typed character (27 for Escape); `length` the text's length in characters.
+    KeyOutcome key(char32_t key, std::string_view currentText, std::size_t length, bool hasSelection) const;
+
+    // Leaving the field: a valid entry is committed and nullopt returned; otherwise the text of
+    // the error that refuses the exit.
+    std::optional<std::string> leave(std::string_view currentText);
+
     int epoch() const { return rules_.epoch; }
     // Outside 1900..2100 the value is ignored.
     void setEpoch(int epoch);

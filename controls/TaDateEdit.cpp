@@ -15,8 +15,6 @@ namespace {
 
 // The inner margin QLineEdit keeps on each side of its text.
 constexpr int kLineEditTextMargin = 2;
-// From this length on, a typed character first cuts off what follows the caret.
-constexpr int kFullLength = 10;
 
 std::function<void()>& BeepHook() {
     static std::function<void()> hook;
@@ -111,42 +109,36 @@ QString TaDateEdit::systemShortDateFormat() {
 }
 
 void TaDateEdit::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
-        showCommittedDate();
-        selectAll();
-        event->accept();
-        return;
-    }
     const QString typed = event->text();
-    // Control keys, editing keys and shortcuts keep their ordinary meaning.
-    if (typed.isEmpty() || typed.at(0).unicode() < 32 || typed.at(0).unicode() == 127) {
+    const char32_t key = event->key() == Qt::Key_Escape ? 27 : typed.isEmpty() ? 0 : typed.at(0).unicode();
+    const DateEditState::KeyOutcome outcome =
+        state_.key(key, Utf8(text()), static_cast<std::size_t>(text().size()), hasSelectedText());
+    using Effect = DateEditState::KeyEffect;
+    if (outcome.effect == Effect::PassThrough || outcome.effect == Effect::Insert ||
+        outcome.effect == Effect::CutThenInsert) {
+        if (outcome.effect == Effect::CutThenInsert)
+            cutOffAfterCaret();
         QLineEdit::keyPressEvent(event);
         return;
     }
     event->accept();
-    const QChar key = typed.at(0);
-    if (key == u'*') {
-        commitFromKey(Today());
-        selectAll();
-    } else if (key == u'/') {
+    switch (outcome.effect) {
+    case Effect::ShowCommitted:
+        showCommittedDate();
+        break;
+    case Effect::CommitDate:
+        commitFromKey(outcome.date);
+        break;
+    case Effect::Empty:
         QLineEdit::clear();
-        selectAll();
-    } else if (key == u'+' || key == u'-') {
-        const DateEditState::Step step = state_.step(key == u'+' ? 1 : -1, Utf8(text()));
-        if (step.beep) {
-            beep();
-            return;
-        }
-        if (step.date)
-            commitFromKey(*step.date);
-        selectAll();
-    } else if ((key >= u'0' && key <= u'9') || key == QChar::fromLatin1(state_.separator())) {
-        if (!hasSelectedText() && text().size() >= kFullLength)
-            cutOffAfterCaret();
-        QLineEdit::keyPressEvent(event);
-    } else {
+        break;
+    case Effect::Beep:
         beep();
+        return;
+    default:
+        break;
     }
+    selectAll();
 }
 
 // No error may escape into the event loop: a refused date goes to the operator as a message.
@@ -163,8 +155,7 @@ void TaDateEdit::focusOutEvent(QFocusEvent* event) {
     // Another window taking over (a message box, a menu) is no leaving of the field.
     if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
         return;
-    if (const auto parsed = state_.parse(Utf8(text()))) {
-        state_.commitParsed(*parsed);
+    if (!state_.leave(Utf8(text()))) {
         showCommittedDate();
         return;
     }
@@ -228,7 +219,7 @@ void TaDateEdit::refuseInvalidExit() {
         return;
     setFocus(Qt::OtherFocusReason);
     setTextColour(colorOK_);
-    report(this, Error("Invalid Date: \"" + Utf8(text()) + "\""));
+    report(this, Error(state_.leave(Utf8(text())).value_or("")));
 }
 
 void TaDateEdit::beep() {

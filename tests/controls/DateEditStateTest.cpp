@@ -161,5 +161,65 @@ TEST(DateEditState, StepsFromTheCommittedDate) {
     EXPECT_TRUE(state.step(+1, "").beep);
 }
 
+TEST(DateEditState, KeysOfTheField) {
+    DateEditState state(kSlovenianShortFormat);
+    state.commit(Day(2025, 12, 31));
+    using Effect = DateEditState::KeyEffect;
+    struct Case {
+        const char* name;
+        char32_t key;
+        const char* text;
+        bool selected;
+        Effect effect;
+        DayCount date;
+    };
+    const std::vector<Case> cases = {
+        {"Escape shows the committed date", 27, "31.1", false, Effect::ShowCommitted, kZeroDate},
+        {"backspace is the edit's own", 8, "31.12.2025", false, Effect::PassThrough, kZeroDate},
+        {"Ctrl+V is the edit's own", 22, "", false, Effect::PassThrough, kZeroDate},
+        {"* commits today", U'*', "31.12.2025", false, Effect::CommitDate, Today()},
+        {"/ empties", U'/', "31.12.2025", false, Effect::Empty, kZeroDate},
+        {"+ steps from the committed date", U'+', "1.1.2024", false, Effect::CommitDate, Day(2026, 1, 1)},
+        {"- steps back", U'-', "31.12.2025", false, Effect::CommitDate, Day(2025, 12, 30)},
+        {"+ on an invalid text beeps", U'+', "31.02.2025", false, Effect::Beep, kZeroDate},
+        {"a digit in a short text", U'5', "31.12", false, Effect::Insert, kZeroDate},
+        {"the separator", U'.', "31", false, Effect::Insert, kZeroDate},
+        {"a digit in a full text cuts first", U'5', "31.12.2025", false, Effect::CutThenInsert, kZeroDate},
+        {"a digit over a selection replaces it", U'5', "31.12.2025", true, Effect::Insert, kZeroDate},
+        {"a letter beeps", U'a', "", false, Effect::Beep, kZeroDate},
+        {"another separator beeps", U',', "", false, Effect::Beep, kZeroDate},
+        {"a letter beyond ASCII beeps", U'č', "", false, Effect::Beep, kZeroDate},
+    };
+    for (const Case& c : cases) {
+        const std::string text = c.text;
+        const DateEditState::KeyOutcome outcome = state.key(c.key, text, text.size(), c.selected);
+        EXPECT_EQ(outcome.effect, c.effect) << c.name;
+        if (c.effect == Effect::CommitDate)
+            EXPECT_EQ(outcome.date, c.date) << c.name;
+    }
+}
+
+TEST(DateEditState, AStepTheCheckRefusesOnlySelects) {
+    DateEditState state(kSlovenianShortFormat);
+    state.commit(Day(2025, 12, 31));
+    state.setCheckDate([](DayCount date) { return date <= Day(2025, 12, 31); });
+    EXPECT_EQ(state.key(U'+', "31.12.2025", 10, false).effect, DateEditState::KeyEffect::SelectAll);
+    state.commit(kZeroDate);
+    EXPECT_EQ(state.key(U'+', "", 0, false).effect, DateEditState::KeyEffect::Beep); // nothing to step from
+}
+
+TEST(DateEditState, LeavingCommitsAValidEntryAndRefusesAnInvalidOne) {
+    DateEditState state(kSlovenianShortFormat);
+    state.setEpoch(1940);
+    EXPECT_EQ(state.leave("1.2.5"), std::nullopt);
+    EXPECT_EQ(state.lastValidDate(), Day(2005, 2, 1));
+    EXPECT_EQ(state.leave("31.02.2025"), std::optional<std::string>("Invalid Date: \"31.02.2025\""));
+    EXPECT_EQ(state.lastValidDate(), Day(2005, 2, 1)); // typing never changes the committed date
+    EXPECT_EQ(state.leave(""), std::nullopt);
+    EXPECT_EQ(state.lastValidDate(), kZeroDate);
+    state.setZeroDateIsValid(false);
+    EXPECT_EQ(state.leave(""), std::optional<std::string>("Invalid Date: \"\""));
+}
+
 } // namespace
 } // namespace qx
