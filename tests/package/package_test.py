@@ -29,6 +29,8 @@ import transfer_test as e2e  # noqa: E402  (reads the same first two arguments)
 MAKE_PACKAGES = SOURCE / "packaging/windows/make-packages"
 INPUTS = WINDOWS_BUILD / "bin"
 PACKAGES = WINDOWS_BUILD / "package"
+# Prints the texts of another program's windows, as the window tests read them.
+WINDOW_READER = INPUTS / "window_text_reader.exe"
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\qx"
 PROGRAMS = ["qx.exe", "qxbatch.exe", "BERIME.txt"]
 
@@ -161,11 +163,11 @@ class Wine:
             raise
 
     def start(self):
-        # One server for every program below (starting one each time costs seconds). It and the
-        # prefix's services start here, away from the pipes that the captured runs below read to
-        # their end.
+        self.environment["DISPLAY"] = self.start_display()
+        # One server for every program below: starting one each time costs seconds.
         quiet = dict(env=self.environment, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                      stderr=subprocess.DEVNULL, timeout=300)
+        Path(self.environment["WINEPREFIX"]).mkdir()
         subprocess.run(["wineserver", "-p"], check=True, **quiet)
         subprocess.run(["wineboot", "-i"], **quiet)
         self.local_app_data = self.output("wine", "cmd", "/c", "echo %LOCALAPPDATA%")
@@ -174,9 +176,26 @@ class Wine:
         subprocess.run([e2e.PYTHON, SOURCE / "tools/sample/make_sample.py", self.sample,
                         "--qxscramble", BINARY / "bin/qxscramble"], check=True, capture_output=True)
 
+    def start_display(self):
+        """A virtual screen for the windows; Xvfb writes its display number when it is ready."""
+        read_end, write_end = os.pipe()
+        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                                      "-nolisten", "tcp"], pass_fds=[write_end], stdin=subprocess.DEVNULL,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as announced:
+            return ":" + announced.readline().strip()
+
     def run(self, *command, environment=None, **options):
-        return subprocess.run(command, env=dict(self.environment, **(environment or {})), capture_output=True,
-                              text=True, timeout=300, **options)
+        # Output through files, not pipes: a service of the prefix that a program starts keeps
+        # the handles it inherited, and a pipe would never end.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            ended = subprocess.run(command, env=dict(self.environment, **(environment or {})), stdin=subprocess.DEVNULL,
+                                   stdout=out, stderr=err, timeout=300, **options)
+            out.seek(0)
+            err.seek(0)
+            return subprocess.CompletedProcess(command, ended.returncode, out.read().decode("utf-8", "replace"),
+                                               err.read().decode("utf-8", "replace"))
 
     def output(self, *command):
         result = self.run(*command)
@@ -206,6 +225,9 @@ class Wine:
 
     def close(self):
         subprocess.run(["wineserver", "-k"], env=self.environment)
+        if getattr(self, "xvfb", None):
+            self.xvfb.terminate()
+            self.xvfb.wait(10)
         shutil.rmtree(self.folder, ignore_errors=True)
 
 
@@ -241,16 +263,21 @@ class InstalledProgram:
             time.sleep(0.5)
         return result
 
-    def transfer(self, test, user):
-        """A whole qxbatch.exe transfer from the installed folder, started there as the shortcut
-        starts the program; the notice goes over plain SMTP (no TLS library in this prefix)."""
+    def installation_and_service(self, test):
+        """A copy of the sample installation, the stand-in service (the notice over plain SMTP:
+        there is no TLS library in this prefix) and the environment that points the program there."""
         scratch = Path(tempfile.mkdtemp(prefix="qxinst-"))
         test.addCleanup(shutil.rmtree, scratch, ignore_errors=True)
         root = scratch / "kerno"
         shutil.copytree(wine.sample, root, copy_function=shutil.copy2)
         service = e2e.StandInService(scratch / "service", "--smtp-tls", "none")
         test.addCleanup(service.stop)
-        environment = dict(VORTANE=wine.windows(root) + "\\", **service.environment)
+        return root, service, dict(VORTANE=wine.windows(root) + "\\", **service.environment)
+
+    def transfer(self, test, user):
+        """A whole qxbatch.exe transfer from the installed folder, started there as the shortcut
+        starts the program."""
+        root, service, environment = self.installation_and_service(test)
         result = wine.run("wine", self.folder / "qxbatch.exe", user, cwd=self.folder, environment=environment)
         return root, service, result
 
@@ -295,6 +322,26 @@ class InstallerTest(unittest.TestCase):
         notices = service.notices()
         self.assertEqual(len(notices), 1, result.stdout)
         self.assertTrue(str(notices[0]["Subject"]).startswith("Podatki stranke "))
+
+
+    @unittest.skipUnless(WINDOW_READER.exists(), f"{WINDOW_READER} is not built")
+    def test_the_installed_qx_exe_shows_its_main_window(self):
+        root, _, environment = self.program.installation_and_service(self)
+        program = subprocess.Popen(["wine", self.program.folder / "qx.exe"], cwd=self.program.folder,
+                                   env=dict(wine.environment, **environment), stdin=subprocess.DEVNULL,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: program.poll() is None and (program.kill(), program.wait(10)))
+        for _ in range(240):
+            shown = wine.run("wine", WINDOW_READER, "Priprava podatkov za prenos")
+            if shown.returncode == 0:
+                break
+            self.assertIsNone(program.poll(), "qx.exe ended without showing its window")
+            time.sleep(0.5)
+        lines = shown.stdout.splitlines()
+        self.assertIn("Začni", lines)
+        self.assertIn(wine.windows(root).upper() + "\\", lines)
+        # The label reads the installed program's own version resource.
+        self.assertIn("V" + package_version(), lines)
 
 
 class UninstallerTest(unittest.TestCase):
