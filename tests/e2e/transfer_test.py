@@ -222,5 +222,83 @@ class WineTransferTest(TransferTest):
         pass
 
 
+@unittest.skipUnless(WINDOWS_BIN and shutil.which("xdotool") and shutil.which("Xvfb"),
+                     "needs the Windows build, Xvfb and xdotool")
+class WineWindowTransferTest(WineTransferTest):
+    """qx.exe under Wine and Xvfb, as a user runs it: a user picked, "Začni" clicked, the final
+    message read back from its box by another program."""
+    CAPTION = "Priprava podatkov za prenos"
+
+    def install_program(self):
+        shutil.copy2(Path(WINDOWS_BIN) / "qx.exe", self.bin / "qx.exe")
+        self.reader = Path(WINDOWS_BIN) / "window_text_reader.exe"
+
+    def start_display(self):
+        read_end, write_end = os.pipe()
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten",
+                                 "tcp"], pass_fds=[write_end], stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as announced:
+            display = ":" + announced.readline().strip()
+        self.addCleanup(lambda: (xvfb.terminate(), xvfb.wait(10)))
+        return display
+
+    def read_windows(self, *arguments):
+        result = subprocess.run(["wine", self.reader, *arguments], env=self.env, capture_output=True, timeout=60)
+        return result.stdout.decode("utf-8").splitlines() if result.returncode == 0 else None
+
+    def wait_for(self, *arguments, seconds=240):
+        for _ in range(seconds * 2):
+            lines = self.read_windows(*arguments)
+            if lines:
+                return lines
+            self.assertIsNone(self.program.poll(), "qx.exe ended early")
+            subprocess.run(["sleep", "0.5"])
+        self.fail("no window " + " ".join(arguments))
+
+    def xdotool(self, *arguments):
+        subprocess.run(["xdotool", *arguments], env=self.env, check=True, timeout=30)
+
+    def test_a_whole_transfer_started_from_the_window(self):
+        display = self.start_display()
+        self.env = dict(os.environ, DISPLAY=display, VORTANE=self.root_text(), **self.service.environment)
+        self.env.pop("VOR_EXTMAIL", None)
+        self.program = subprocess.Popen(["wine", self.bin / "qx.exe"], env=self.env, stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: self.program.poll() is None and (self.program.kill(), self.program.wait(10)))
+
+        window = self.wait_for(self.CAPTION)
+        self.assertIn("FIRMA.P", window)
+        self.assertIn("Začni", window)
+        # The list has the focus: a typed letter picks the user, as the keyboard does on Windows.
+        self.xdotool("search", "--sync", "--name", self.CAPTION, "windowactivate", "--sync")
+        self.xdotool("type", "F")
+        start = self.wait_for("--where", self.CAPTION, "Začni")[0].split()
+        self.xdotool("mousemove", "--sync", start[0], start[1], "click", "1")
+
+        box = self.wait_for(self.CAPTION, "#32770")
+        self.assertIn(SUCCESS, box)
+        self.xdotool("key", "Return")
+        leave = self.wait_for("--where", self.CAPTION, "Izhod")[0].split()
+        self.xdotool("mousemove", "--sync", leave[0], leave[1], "click", "1")
+        self.program.wait(120)
+        self.assertTrue(snapshot(self.root) == self.before, "the run wrote into the data root")
+
+        company = self.company("FIRMA.P")
+        uploads = self.service.uploads()
+        self.assertEqual([p.name for p in uploads], [company["tax_number"] + "A.zip"])
+        self.assertIn("racn.dbf", self.assertArchiveHoldsTheCopies(uploads[0]))
+        self.assertEqual(uploads[0].read_bytes(), (self.root / "PRENOS/FIRMAP.ZIP").read_bytes())
+        # Without the TLS library on this workstation the notice cannot go (the stand-in requires STARTTLS).
+        self.assertEqual(self.service.notices(), [])
+
+    # The console program's transfers are WineTransferTest's.
+    test_ftp_delivery_with_the_notice = None
+    test_date_mode_with_an_end_date = None
+    test_mail_delivery_through_the_external_mailer = None
+    test_a_missing_service_folder_fails_the_upload = None
+    test_a_user_without_settings_is_refused = None
+
+
 if __name__ == "__main__":
     unittest.main(argv=sys.argv[:1] + sys.argv[3:], verbosity=2)  # more arguments name the tests to run
