@@ -72,11 +72,10 @@ Section "Uninstall"
     Delete "$INSTDIR\qxbatch.exe"
     Delete "$INSTDIR\BERIME.txt"
     Delete "$INSTDIR\qx.chm"
-    ; What the program writes beside itself: its settings, the work folder with the table
-    ; copies, the service's mail file of an upload, the leftovers of an upgrade.
+    ; What the program writes beside itself: its settings, the work folder (the table copies,
+    ; the service's mail file), the leftovers of an upgrade.
     Delete "$INSTDIR\qx.ini"
     RMDir /r "$INSTDIR\TEMP"
-    Delete "$INSTDIR\*.mail"
     Delete "$INSTDIR\upgrade.txt"
     Delete "$INSTDIR\*.uTMP"
     Delete "$INSTDIR\odstrani.exe"

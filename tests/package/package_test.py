@@ -356,6 +356,8 @@ class UninstallerTest(unittest.TestCase):
                 program.install()
                 root, service, result = program.transfer(self, "FIRMA.P")
                 self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+                # What the program wrote beside itself goes too.
+                self.assertTrue((program.folder / "TEMP").is_dir())
                 for own in own_files:
                     (program.folder / own).write_bytes(b"the user's")
                 output = files_of(root / "PRENOS")
