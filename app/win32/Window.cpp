@@ -35,7 +35,7 @@ Window::~Window() {
 
 void Window::createFrame(const std::string& caption, HWND owner, DWORD extraStyle) {
     RegisterWindowClass(&Window::Procedure);
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | extraStyle;
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | extraStyle;
     CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kWindowClass, platform::Widen(caption).c_str(), style,
                     CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner, nullptr, GetModuleHandleW(nullptr), this);
 }

@@ -244,13 +244,17 @@ class WineWindowTransferTest(WineTransferTest):
         return display
 
     def read_windows(self, *arguments):
-        result = subprocess.run(["wine", self.reader, *arguments], env=self.env, capture_output=True, timeout=60)
+        try:
+            result = subprocess.run(["wine", self.reader, *arguments], env=self.env, capture_output=True,
+                                    timeout=120)
+        except subprocess.TimeoutExpired:  # Wine still starting its own services on a busy machine
+            return None
         return result.stdout.decode("utf-8").splitlines() if result.returncode == 0 else None
 
-    def wait_for(self, *arguments, seconds=240):
+    def wait_for(self, *arguments, seconds=240, until=lambda lines: True):
         for _ in range(seconds * 2):
             lines = self.read_windows(*arguments)
-            if lines:
+            if lines and until(lines):
                 return lines
             self.assertIsNone(self.program.poll(), "qx.exe ended early")
             subprocess.run(["sleep", "0.5"])
@@ -268,16 +272,21 @@ class WineWindowTransferTest(WineTransferTest):
         self.addCleanup(lambda: self.program.poll() is None and (self.program.kill(), self.program.wait(10)))
 
         window = self.wait_for(self.CAPTION)
-        self.assertIn("FIRMA.P", window)
         self.assertIn("Začni", window)
         # The list has the focus: a typed letter picks the user, as the keyboard does on Windows.
-        self.xdotool("search", "--sync", "--name", self.CAPTION, "windowactivate", "--sync")
+        self.xdotool("search", "--sync", "--name", self.CAPTION, "windowfocus", "--sync")
         self.xdotool("type", "F")
         start = self.wait_for("--where", self.CAPTION, "Začni")[0].split()
         self.xdotool("mousemove", "--sync", start[0], start[1], "click", "1")
 
+        # Without the TLS library on this workstation the notice cannot go (the stand-in requires
+        # STARTTLS): its box comes first, as the console's "***" line does.
         box = self.wait_for(self.CAPTION, "#32770")
+        self.assertIn("SSL negotiation failed.", box)
+        self.xdotool("key", "Return")
+        box = self.wait_for(self.CAPTION, "#32770", until=lambda lines: "SSL negotiation failed." not in lines)
         self.assertIn(SUCCESS, box)
+        self.assertIn("V redu", box)  # the system's own OK button, in Slovenian
         self.xdotool("key", "Return")
         leave = self.wait_for("--where", self.CAPTION, "Izhod")[0].split()
         self.xdotool("mousemove", "--sync", leave[0], leave[1], "click", "1")
@@ -289,7 +298,6 @@ class WineWindowTransferTest(WineTransferTest):
         self.assertEqual([p.name for p in uploads], [company["tax_number"] + "A.zip"])
         self.assertIn("racn.dbf", self.assertArchiveHoldsTheCopies(uploads[0]))
         self.assertEqual(uploads[0].read_bytes(), (self.root / "PRENOS/FIRMAP.ZIP").read_bytes())
-        # Without the TLS library on this workstation the notice cannot go (the stand-in requires STARTTLS).
         self.assertEqual(self.service.notices(), [])
 
     # The console program's transfers are WineTransferTest's.

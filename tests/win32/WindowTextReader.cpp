@@ -19,7 +19,11 @@ std::string Utf8(const std::wstring& text) {
 
 std::wstring TextOf(HWND window) {
     wchar_t text[4096];
-    const auto length = SendMessageW(window, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text));
+    DWORD_PTR length = 0;
+    // A window busy in a long step answers later: this reader is asked again.
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                             2000, &length))
+        return {};
     return std::wstring(text, static_cast<std::size_t>(length));
 }
 

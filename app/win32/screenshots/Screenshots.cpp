@@ -47,7 +47,8 @@ std::string BigEndian(std::uint32_t value) {
 // The window with its frame, as the screen shows it, in an RGB PNG file.
 bool Capture(HWND window, const std::string& path) {
     RECT place;
-    GetWindowRect(window, &place);
+    if (!GetWindowRect(window, &place))
+        return false;
     const int width = place.right - place.left;
     const int height = place.bottom - place.top;
     HDC screen = GetDC(nullptr);
