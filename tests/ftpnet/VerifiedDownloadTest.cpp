@@ -2,6 +2,7 @@
 // for it and it names the host asked for; the descriptor fetches check nothing.
 #include "tests/ftpnet/PeerServers.h"
 #include "tests/ftpnet/TrustedRoot.h"
+#include "platform/Signature.h"
 #include "tests/support/TempDir.h"
 #include "update/FileDownload.h"
 
@@ -35,7 +36,8 @@ std::string AuthorityOf(test::ChildProcess& server) {
 }
 
 TEST(VerifiedDownload, TakesOnlyACertificateTheSystemTrustsForTheHostAsked) {
-    const std::string routes = R"({"/qfd/qx.exe": {"body": "nova verzija"}})";
+    const std::string body = "nova verzija";
+    const std::string routes = R"({"/qfd/qx.exe": {"body": ")" + body + R"("}})";
     auto signedServer = test::StartHttpServer("signed", routes);
     auto selfSigned = test::StartHttpServer("any", routes);
     test::TrustedRoot trust(AuthorityOf(*signedServer));
@@ -55,11 +57,12 @@ TEST(VerifiedDownload, TakesOnlyACertificateTheSystemTrustsForTheHostAsked) {
         test::TempDir target;
         NoProgress progress;
         std::atomic<bool> cancel{false};
-        HttpResult result = DownloadToTemporaryFile({c.url, target.file("qx.exe"), true}, progress, cancel);
+        const DownloadEntry entry{c.url, target.file("qx.exe"), true, body.size(), platform::Sha256Of(body)};
+        HttpResult result = DownloadToTemporaryFile(entry, progress, cancel);
         const std::string partial = target.file("qx.exe") + kTemporarySuffix;
         if (c.downloads) {
             EXPECT_EQ(result.outcome, TransferOutcome::Complete) << result.error;
-            EXPECT_EQ(test::ReadWholeFile(partial), "nova verzija");
+            EXPECT_EQ(test::ReadWholeFile(partial), body);
         } else {
             EXPECT_EQ(result.outcome, TransferOutcome::NoAnswer) << result.error;
             EXPECT_NE(result.error.find("SSL negotiation failed"), std::string::npos) << result.error;
