@@ -99,6 +99,8 @@ TEST(FileSystem, ExactNameWinsOverACaseVariant) {
 
 // The list's shared entry "SKUPNO    " is the folder SKUPNO, as Windows resolves it.
 TEST(FileSystem, TrailingBlanksAndDotsOfComponentsAreDropped) {
+    if (kHasDriveLetters)
+        GTEST_SKIP() << "Windows resolves path components itself; paths stay as written";
     TempDir dir;
     ASSERT_TRUE(CreateDirectories(dir.file("SKUPNO")));
     WriteWholeFile(dir.file("SKUPNO/QX.INI"), "x");
@@ -110,7 +112,9 @@ TEST(FileSystem, TrailingBlanksAndDotsOfComponentsAreDropped) {
     EXPECT_TRUE(CreateDirectories(dir.file("NOVA  /SUB.")));
     EXPECT_TRUE(IsExistingDirectory(dir.file("NOVA/SUB")));
     EXPECT_EQ(ListDirectory(dir.path(), "NOVA*").size(), 1u);
-    EXPECT_EQ(ListDirectory(dir.file("NOVA"))[0].name, "SUB");
+    const std::vector<DirEntry> made = ListDirectory(dir.file("NOVA"));
+    ASSERT_EQ(made.size(), 1u);
+    EXPECT_EQ(made[0].name, "SUB");
 }
 
 TEST(FileSystem, CreateCopyRenameDelete) {
