@@ -2,12 +2,12 @@
 
 #include "app/ErrorGuard.h"
 #include "app/MainWindowLogic.h"
+#include "app/MessageBox.h"
 #include "app/Startup.h"
 #include "extract/ExportRun.h"
+#include "extract/TfKoncniDatum.h"
 #include "platform/Environment.h"
 #include "platform/Process.h"
-#include "app/MessageBox.h"
-#include "extract/TfKoncniDatum.h"
 #include "settings/TfSetup.h"
 #include "update/UpdateOffer.h"
 
@@ -21,13 +21,19 @@
 #include <QScreen>
 #include <QTextCursor>
 
+#include <utility>
+
 namespace qx {
 
 namespace {
 const char* const kCaption = "Priprava podatkov za prenos";
 
-QString q(const std::string& utf8) { return QString::fromUtf8(utf8.data(), static_cast<int>(utf8.size())); }
-std::string s(const QString& text) { return text.toUtf8().toStdString(); }
+QString q(const std::string& utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<int>(utf8.size()));
+}
+std::string s(const QString& text) {
+    return text.toUtf8().toStdString();
+}
 } // namespace
 
 TForm1::TForm1(Session& session, QWidget* parent) : QWidget(parent), session_(session) {
@@ -55,6 +61,7 @@ void TForm1::buildControls() {
     for (int i = 0; i < 4; ++i) {
         *buttons[i] = new QPushButton(QString::fromUtf8(captions[i]), this);
         (*buttons[i])->setGeometry(232, 8 + i * 31, 72, 25);
+        (*buttons[i])->setAutoDefault(true); // Return presses the focused button, as on Windows
     }
 
     ProgressBar1 = new QProgressBar(this);
@@ -91,7 +98,16 @@ void TForm1::buildControls() {
     connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
     connect(Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
     connect(ComboBox1, &QComboBox::currentTextChanged, this, &TForm1::ComboBox1Change);
-    connect(ListBox1, &QListWidget::itemClicked, this, &TForm1::ListBox1Click);
+    // The click of the list is any change of the chosen entry, by mouse, arrow keys, a typed
+    // letter or a drag, as the Windows list reports it; a click on the chosen entry saves again.
+    connect(ListBox1, &QListWidget::itemSelectionChanged, this, [this] {
+        selectionChangedSinceClick_ = true;
+        ListBox1Click();
+    });
+    connect(ListBox1, &QListWidget::itemClicked, this, [this] {
+        if (!std::exchange(selectionChangedSinceClick_, false))
+            ListBox1Click();
+    });
 }
 
 bool TForm1::startUp(StartupOptions options) {
@@ -113,6 +129,7 @@ bool TForm1::startUp(StartupOptions options) {
 }
 
 void TForm1::showUserList(int selectedRow) {
+    const QSignalBlocker blocker(ListBox1); // the program's own selection is no choice of the operator
     ListBox1->clear();
     for (const std::string& user : session_.selection.userList)
         ListBox1->addItem(q(user));
@@ -129,9 +146,13 @@ void TForm1::Button2Click() {
     RunGuarded(*this, [&] { qx::Button2Click(session_, *this); });
 }
 
-void TForm1::Button3Click() { QApplication::quit(); }
+void TForm1::Button3Click() {
+    QApplication::quit();
+}
 
-void TForm1::Button4Click() { platform::OpenHelpFile(platform::ExecutableFolder() + "qx.chm"); }
+void TForm1::Button4Click() {
+    platform::OpenHelpFile(platform::ExecutableFolder() + "qx.chm");
+}
 
 void TForm1::ComboBox1Change() {
     const int index = ComboBox1->currentIndex();
@@ -143,20 +164,23 @@ void TForm1::ComboBox1Change() {
 }
 
 void TForm1::ListBox1Click() {
-    QListWidgetItem* item = ListBox1->currentItem();
-    RunGuarded(*this, [&] { qx::ListBox1Click(session_, item ? std::optional(s(item->text())) : std::nullopt); });
+    RunGuarded(*this, [&] { qx::ListBox1Click(session_, selectedUser()); });
 }
 
 // --- the operator interface of a run started from this window
 
-void TForm1::clearLog() { Memo1->clear(); }
+void TForm1::clearLog() {
+    Memo1->clear();
+}
 
 void TForm1::setLogVisible(bool visible) {
     Memo1->setVisible(visible);
     ListBox1->setVisible(!visible);
 }
 
-void TForm1::appendLine(const std::string& line) { Memo1->appendPlainText(q(line)); }
+void TForm1::appendLine(const std::string& line) {
+    Memo1->appendPlainText(q(line));
+}
 
 void TForm1::appendToLastLine(const std::string& text) {
     QTextCursor cursor = Memo1->textCursor();
@@ -169,15 +193,21 @@ void TForm1::showMessage(const std::string& text) {
     widgets::MessageBox::inform(this, kCaption, text);
 }
 
-void TForm1::showError(const std::string& text) { widgets::MessageBox::error(this, kCaption, text); }
+void TForm1::showError(const std::string& text) {
+    widgets::MessageBox::error(this, kCaption, text);
+}
 
-std::optional<DayCount> TForm1::askEndDate(DayCount initial) { return TfKoncniDatum::ask(this, initial); }
+std::optional<DayCount> TForm1::askEndDate(DayCount initial) {
+    return TfKoncniDatum::ask(this, initial);
+}
 
 bool TForm1::editSettings(TUserSettings& settings, const std::string& caption) {
     return TfSetup::edit(this, settings, q(caption));
 }
 
-QProgressBar* TForm1::barOf(ProgressBar bar) const { return bar == ProgressBar::File ? ProgressBar1 : ProgressBar2; }
+QProgressBar* TForm1::barOf(ProgressBar bar) const {
+    return bar == ProgressBar::File ? ProgressBar1 : ProgressBar2;
+}
 
 void TForm1::setBarMaximum(ProgressBar bar, std::int64_t maximum) {
     // The bar takes the low 32 bits, as the bar's range is a 32-bit value.
@@ -188,11 +218,17 @@ void TForm1::setBarValue(ProgressBar bar, std::int64_t value) {
     barOf(bar)->setValue(static_cast<int>(static_cast<std::uint32_t>(value)));
 }
 
-void TForm1::setBarVisible(ProgressBar bar, bool visible) { barOf(bar)->setVisible(visible); }
+void TForm1::setBarVisible(ProgressBar bar, bool visible) {
+    barOf(bar)->setVisible(visible);
+}
 
-void TForm1::processMessages() { QApplication::processEvents(); }
+void TForm1::processMessages() {
+    QApplication::processEvents();
+}
 
-std::string TForm1::rootBoxText() { return s(ComboBox1->currentText()); }
+std::string TForm1::rootBoxText() {
+    return s(ComboBox1->currentText());
+}
 
 std::optional<std::string> TForm1::selectedUser() {
     const QList<QListWidgetItem*> selected = ListBox1->selectedItems();

@@ -67,6 +67,7 @@ private:
     QProgressBar* barOf(ProgressBar bar) const;
 
     Session& session_;
+    bool selectionChangedSinceClick_ = false;
 };
 
 } // namespace qx

@@ -1,6 +1,7 @@
 // Program entry: the fixed formats, the main window and its start-up, the message loop.
-#include "app/Session.h"
 #include "app/MessageBox.h"
+#include "app/QtTranslation.h"
+#include "app/Session.h"
 #include "app/TForm1.h"
 #include "controls/TaDateEdit.h"
 
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     // Dates are "dd.mm.yyyy", decimals "," and thousands "." whatever the system says.
     QLocale::setDefault(QLocale(QLocale::Slovenian, QLocale::Slovenia));
+    qx::widgets::LoadQtTranslation(application);
 
     // A date field left with an invalid entry reports it in the program's error box.
     qx::TaDateEdit::setErrorReporter([](QWidget* field, const qx::Error& error) {

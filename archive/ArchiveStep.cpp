@@ -1,5 +1,7 @@
 #include "archive/ArchiveStep.h"
 
+#include "app/Error.h"
+
 #include "archive/ArchiveName.h"
 #include "archive/ArchivePassword.h"
 #include "archive/FileSelection.h"
@@ -51,11 +53,15 @@ void ArchiveStep::run(const Dispatch& dispatch) {
     }
 
     writer_.setRootFolder(selection.workDir);
-    writer_.setTempFolder(selection.workDir);
     const std::string archiveName = ArchiveName(selection.userDir);
     if (!IsDirectory(selection.outputDir))
         platform::CreateDirectories(selection.outputDir);
-    writer_.setArchivePath(AppendBackslash(selection.outputDir) + archiveName);
+    // The archive is written under a name of its own beside its place and takes the archive's
+    // name only once it is whole and checked: a full disk or a crash never leaves a cut
+    // archive where the next look, a user or a script would take it for the archive.
+    archivePath_ = AppendBackslash(selection.outputDir) + archiveName;
+    writer_.setTempFolder(selection.outputDir);
+    writer_.setArchivePath(AppendBackslash(selection.outputDir) + "~" + archiveName + ".tmp");
     writer_.clearMasks();
     writer_.addMask("*.dbf");
 
@@ -66,15 +72,29 @@ void ArchiveStep::run(const Dispatch& dispatch) {
     }
     ui_.processMessages();
 
-    if (platform::IsExistingFile(writer_.archivePath()))
-        platform::DeleteFilePath(writer_.archivePath());
+    for (const std::string& path : {archivePath_, writer_.archivePath()})
+        if (platform::IsExistingFile(path))
+            platform::DeleteFilePath(path);
 
     const AnsiText password = platform::ToAnsi(ArchivePassword());
     writer_.setPassword(password);
     reader_.setPassword(password);
 
     wireEvents(dispatch);
-    writer_.pack();
+    try {
+        writer_.pack();
+    } catch (...) {
+        platform::DeleteFilePath(writer_.archivePath());
+        throw;
+    }
+    platform::DeleteFilePath(writer_.archivePath()); // what stays of an archive that failed its check
+}
+
+void ArchiveStep::putInPlace() {
+    reader_.setArchivePath(archivePath_); // the checked file is closed before it is renamed
+    std::string reason;
+    if (!platform::RenameReplacing(writer_.archivePath(), archivePath_, &reason))
+        throw Error("Cannot create file \"" + archivePath_ + "\": " + reason);
 }
 
 void ArchiveStep::Zipper1ZipComplete(int /*entriesWritten*/, const Dispatch& dispatch) {
@@ -95,6 +115,8 @@ void ArchiveStep::Zipper1ZipComplete(int /*entriesWritten*/, const Dispatch& dis
         ui_.showMessage(kCountMismatch);
     ui_.setBarValue(ProgressBar::File, 0);
 
+    if (allPassed)
+        putInPlace();
     if (allPassed && dispatch)
         dispatch();
 

@@ -7,6 +7,7 @@
 #include "archive/ZipWriter.h"
 
 #include <functional>
+#include <string>
 
 namespace qx {
 
@@ -24,16 +25,21 @@ public:
     // The writer's completion handler: read-back test, count comparison, dispatch, hiding the bars.
     void Zipper1ZipComplete(int entriesWritten, const Dispatch& dispatch);
 
+    // Where the archive stands once it is whole and has passed its check; the writer writes
+    // it under a name of its own beside that place until then.
+    const std::string& archivePath() const { return archivePath_; }
     zip::ZipWriter& writer() { return writer_; }
     zip::ZipReader& reader() { return reader_; }
 
 private:
     void wireEvents(const Dispatch& dispatch);
+    void putInPlace();
 
     Session& session_;
     OperatorInterface& ui_;
     zip::ZipWriter writer_;
     zip::ZipReader reader_;
+    std::string archivePath_;
 };
 
 } // namespace qx

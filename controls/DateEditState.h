@@ -28,6 +28,11 @@ public:
     // Leaving the field with a valid entry: the parser has already accepted it.
     void commitParsed(DayCount date) { lastValidDate_ = date; }
 
+    // Whether the field may be left, or the dialog holding it closed, with `text` in it. A dialog
+    // asks this on its own accept path too, so that no order of focus change and click lets an
+    // invalid entry go.
+    bool mayLeave(std::string_view text) const { return parse(text).has_value(); }
+
     // The text shown for the committed date; the zero date shows the blank mask only in the active control.
     std::string displayText(bool isActiveControl) const;
 

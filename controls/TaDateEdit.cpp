@@ -10,6 +10,8 @@
 #include <QStyleOptionFrame>
 #include <QTimer>
 
+#include <utility>
+
 namespace qx {
 namespace {
 
@@ -163,8 +165,21 @@ void TaDateEdit::focusOutEvent(QFocusEvent* event) {
         onInvalidDate_(*this);
         return;
     }
-    // Taken back once the focus change has finished, so a pressed button loses its click too.
-    QTimer::singleShot(0, this, [this] { refuseInvalidExit(); });
+    // Taken back once the focus change has finished, so a pressed button loses its click too;
+    // a dialog's accept path may have refused it before that.
+    exitRefusalPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        if (std::exchange(exitRefusalPending_, false))
+            refuseInvalidExit();
+    });
+}
+
+bool TaDateEdit::keepsDialogOpen() {
+    if (!isVisible() || !isEnabled() || state_.mayLeave(Utf8(text())))
+        return false;
+    exitRefusalPending_ = false;
+    refuseInvalidExit();
+    return true;
 }
 
 void TaDateEdit::changeEvent(QEvent* event) {

@@ -46,6 +46,10 @@ public:
     QColor colorTextErr() const { return colorInvalid_; }
     void setColorTextErr(const QColor& colour);
 
+    // For a dialog's accept path: a shown field whose entry may not be left refuses as leaving
+    // it would (error box, focus back) and true is returned; the dialog then stays open.
+    bool keepsDialogOpen();
+
     void setOnCheckDate(CheckDateHandler handler);
     void setOnInvalidDate(InvalidDateHandler handler) { onInvalidDate_ = std::move(handler); }
 
@@ -77,6 +81,7 @@ private:
     QColor colorOK_ = Qt::black;
     QColor colorInvalid_ = Qt::red;
     InvalidDateHandler onInvalidDate_;
+    bool exitRefusalPending_ = false;
 };
 
 } // namespace qx

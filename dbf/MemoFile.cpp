@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <vector>
 
 namespace dbf {
@@ -30,6 +31,28 @@ std::string MemoPathFor(const std::string& tablePath, MemoKind kind) {
     if (lower)
         std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
     return stem + ext;
+}
+
+std::string ExistingMemoPath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path wanted = FileSystemPath(path);
+    if (std::filesystem::exists(wanted, error))
+        return path;
+    const auto utf8 = [](const std::filesystem::path& p) {
+        const std::u8string text = p.u8string();
+        return std::string(text.begin(), text.end());
+    };
+    const auto sameIgnoringCase = [](const std::string& a, const std::string& b) {
+        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+                   return std::tolower(x) == std::tolower(y);
+               });
+    };
+    const std::string name = utf8(wanted.filename());
+    const std::filesystem::path folder = wanted.has_parent_path() ? wanted.parent_path() : ".";
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+        if (sameIgnoringCase(utf8(entry.path().filename()), name))
+            return utf8(wanted.parent_path() / entry.path().filename());
+    return path;
 }
 
 std::uint32_t MemoBlockOf(std::string_view fieldBytes) {

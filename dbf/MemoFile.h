@@ -18,6 +18,9 @@ struct MemoValue {
 
 // The memo file's path for a table path: the extension replaced, its letter case following the table's.
 std::string MemoPathFor(const std::string& tablePath, MemoKind kind);
+// The memo file as its folder spells it: FoxPro on Windows writes calls.dbf beside calls.FPT,
+// and a file system that tells letter cases apart must still find it. `path` when none matches.
+std::string ExistingMemoPath(const std::string& path);
 
 // Block number held in a memo field; 0 when the field points nowhere.
 std::uint32_t MemoBlockOf(std::string_view fieldBytes);

@@ -17,7 +17,7 @@ public:
 
     // Blocks hold up to kBlockBytes, and never more records than the table has.
     // The record at `index` (< recordCount), or nullptr when the file ends before it
-    // (the table was cut short after it was opened).
+    // (the table was cut short after it was opened: an error of the table).
     const char* record(std::uint32_t index);
 
 private:

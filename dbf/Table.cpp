@@ -30,6 +30,7 @@ void Table::open(const std::string& ansiPath) {
         throw MissingFileError(ansiPath);
     if (!file_.open(path, BinaryFile::Mode::Read))
         throw OpenTableError(ansiPath, "the file cannot be read");
+    std::uint64_t complete = 0;
     try {
         const std::uint64_t size = file_.size();
         std::string prefix(TableHeader::kPrefixSize, '\0');
@@ -40,17 +41,21 @@ void Table::open(const std::string& ansiPath) {
         header_.bytes.resize(header_.headerLength);
         file_.readAt(0, header_.bytes.data(), header_.bytes.size());
         ParseDescriptors(header_.bytes, header_);
-        // A header may promise records that are not (yet) in the file: read the complete ones.
-        const std::uint64_t complete = (size - header_.headerLength) / header_.recordLength;
-        recordCount_ = static_cast<std::uint32_t>(std::min<std::uint64_t>(header_.promisedRecords, complete));
-        blocks_.emplace(file_, header_, recordCount_);
+        complete = (size - header_.headerLength) / header_.recordLength;
     } catch (const TableError& damaged) {
         file_.close();
         throw OpenTableError(ansiPath, damaged.detail());
     }
+    // A file cut short, or cut while it is being written, would lose records without a word.
+    if (complete < header_.promisedRecords) {
+        file_.close();
+        throw CutShortError(ansiPath);
+    }
+    recordCount_ = header_.promisedRecords;
+    blocks_.emplace(file_, header_, recordCount_);
     if (header_.memoKind() != MemoKind::None) {
         try {
-            memo_.open(host_.filePath(MemoPathFor(ansiPath, header_.memoKind())), header_.memoKind());
+            memo_.open(ExistingMemoPath(host_.filePath(MemoPathFor(ansiPath, header_.memoKind()))), header_.memoKind());
         } catch (...) {
             close();
             throw;
@@ -105,7 +110,7 @@ void Table::seekVisible(std::uint32_t from) {
     for (std::uint32_t index = from; index < recordCount_; ++index) {
         const char* record = blocks_->record(index);
         if (record == nullptr)
-            return;
+            throw CutShortError(ansiPath_);
         if (visible(record)) {
             current_ = index;
             record_.assign(record, header_.recordLength);

@@ -52,7 +52,7 @@ public:
     void post();
 
     const TableHeader& header() const { return header_; }
-    // Complete records in the file (at most the header's count).
+    // The records the header promises; a file that holds fewer does not open.
     std::uint32_t recordCount() const { return recordCount_; }
 
 private:

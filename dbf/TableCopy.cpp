@@ -59,7 +59,7 @@ std::uint32_t Table::copyTo(const std::string& ansiPath) {
     for (std::uint32_t index = 0; index < recordCount_; ++index) {
         const char* record = blocks_->record(index);
         if (record == nullptr)
-            break;
+            throw CutShortError(ansiPath_);
         if (visible(record)) {
             pending.insert(pending.end(), record, record + length);
             if (memos)

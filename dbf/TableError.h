@@ -26,6 +26,9 @@ inline TableError OpenTableError(const std::string& path, std::string detail) {
 inline TableError InvalidQueryError(const std::string& expression, std::string detail = {}) {
     return TableError("Invalid Query Expression\r\r" + expression, std::move(detail));
 }
+inline TableError CutShortError(const std::string& path) {
+    return TableError("Table is damaged or was changed while it was read.\rFile: " + path);
+}
 inline TableError ClosedTableError() {
     return TableError("Cannot perform this operation on a closed table");
 }

@@ -161,8 +161,8 @@ std::string HeaderForCopy(const TableHeader& header, std::uint32_t recordCount, 
     bytes[2] = static_cast<char>(month);
     bytes[3] = static_cast<char>(day);
     WriteLe32(bytes.data() + 4, recordCount);
-    if (header.isVisualFoxPro())
-        bytes[28] = static_cast<char>(static_cast<std::uint8_t>(bytes[28]) & ~kTableFlagStructuralIndex);
+    // No copy carries the index file, whatever the version names it (.CDX, .MDX).
+    bytes[28] = static_cast<char>(static_cast<std::uint8_t>(bytes[28]) & ~kTableFlagStructuralIndex);
     return bytes;
 }
 

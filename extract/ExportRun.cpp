@@ -6,6 +6,7 @@
 #include "extract/TableCatalogue.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderLock.h"
 #include "settings/SettingsFiles.h"
 #include "text/TextHelpers.h"
 
@@ -35,17 +36,19 @@ void SetEndDate(RunValues& run, DayCount date) {
 }
 
 // Step 12: the work folder emptied, made again, and the copy names deleted one by one
-// when the folder itself resisted. Failures here are silent.
+// when the folder itself resisted. A copy name that stays would be packed as this run's.
 void EmptyWorkFolder(const std::string& workDir) {
     static const std::array<const char*, 15> copies = {"popa.dbf", "pers.dbf", "racn.dbf", "racp.dbf", "prac.dbf",
                                                        "prap.dbf", "gotg.dbf", "gotp.dbf", "mate.dbf", "ptxt.dbf",
                                                        "stro.dbf", "ptnl.dbf", "knzr.dbf", "vstr.dbf", "orge.dbf"};
     platform::DeleteTree(workDir);
-    platform::CreateDirectories(workDir);
+    if (!platform::CreateDirectories(workDir))
+        throw Error("Unable to create directory \"" + workDir + "\"");
     for (const char* name : copies) {
         const std::string path = AppendBackslash(workDir) + name;
-        if (platform::PathExists(path))
-            platform::DeleteFilePath(path);
+        std::string reason;
+        if (platform::PathExists(path) && !platform::DeleteFilePath(path, &reason))
+            throw Error("Cannot delete file \"" + path + "\": " + reason);
     }
 }
 
@@ -154,7 +157,7 @@ void ExportRun(Session& session, OperatorInterface& ui) {
     CopyTables(session, ui, sources);
 
     ArchiveStep archive(session, ui);
-    archive.run([&] { Dispatch(session, ui, archive.writer().archivePath()); });
+    archive.run([&] { Dispatch(session, ui, archive.archivePath()); });
 }
 
 } // namespace
@@ -172,6 +175,14 @@ void Button1Click(Session& session, OperatorInterface& ui) {
         ui.showMessage(kNoUserSelected);
         return;
     }
+    // Another process (a scheduled qxbatch, a second window) may be running over the same work folder.
+    const platform::FolderLock workFolder(session.selection.workDir);
+    if (workFolder.state() == platform::FolderLock::State::Busy) {
+        ui.showMessage(kRunInProgress);
+        return;
+    }
+    if (workFolder.state() == platform::FolderLock::State::Failed)
+        throw Error("Cannot lock the work folder \"" + session.selection.workDir + "\": " + workFolder.reason());
     RunInProgress guard(session);
     ExportRun(session, ui);
 }

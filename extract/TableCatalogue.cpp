@@ -1,4 +1,5 @@
 #include "extract/TableCatalogue.h"
+#include "app/Error.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "text/TextHelpers.h"
@@ -75,12 +76,21 @@ void TableCatalogue::logLine(const std::string& line) {
 }
 
 // Only the table file: the archive packs "*.dbf" alone, and a memo file beside the copy would
-// only make the work folder's count disagree with the archive's.
+// only make the work folder's count disagree with the archive's. A missing source is no
+// table of this user; one that is there and cannot be copied whole ends the run.
 void TableCatalogue::wholeFileCopy(const std::string& source) {
     const std::string name = platform::FileNameOf(source);
     const std::string target = session_.selection.workDir + platform::LowerCase(name);
     logLine(platform::UpperCase(name));
-    platform::CopyFileReplacing(platform::ResolvePath(source), target);
+    const std::string from = platform::ResolvePath(source);
+    if (!platform::PathExists(from))
+        return;
+    std::string reason;
+    if (!platform::CopyFileReplacing(from, target, &reason))
+        throw Error("Cannot copy file \"" + source + "\" to \"" + target + "\": " + reason);
+    // A damaged table copied byte for byte is still damaged: the engine says so by its name.
+    ClosesOnExit closes(table1_);
+    table1_.open(platform::FolderOf(source), name);
 }
 
 void TableCatalogue::filteredCopy(const CatalogueTable& table) {

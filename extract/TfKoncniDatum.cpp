@@ -36,6 +36,11 @@ TfKoncniDatum::TfKoncniDatum(QWidget* parent) : QDialog(parent) {
     KoncniDatum->setFocus();
 }
 
+void TfKoncniDatum::accept() {
+    if (!KoncniDatum->keepsDialogOpen())
+        QDialog::accept();
+}
+
 std::optional<DayCount> TfKoncniDatum::ask(QWidget* parent, DayCount initial) {
     TfKoncniDatum dialog(parent);
     dialog.KoncniDatum->setDate(initial);

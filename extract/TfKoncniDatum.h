@@ -20,6 +20,9 @@ public:
     // nullopt when it was closed any other way.
     static std::optional<DayCount> ask(QWidget* parent, DayCount initial);
 
+    // "V redu" and Return: closes only when the date field may be left.
+    void accept() override;
+
     QLabel* Label1 = nullptr;
     TaDateEdit* KoncniDatum = nullptr;
     QPushButton* Button1 = nullptr;

@@ -48,12 +48,17 @@ std::optional<DirEntry> StatPath(const std::string& path);
 
 // Creates the folder and every missing parent; true when the folder exists afterwards.
 bool CreateDirectories(const std::string& path);
-// Copies a file, replacing the target; false on any failure.
-bool CopyFileReplacing(const std::string& from, const std::string& to);
-bool DeleteFilePath(const std::string& path);
+// The calls below return false on any failure and then put the system's reason into `reason`
+// when one is given.
+// Copies a file whole, replacing the target; a copy cut short (a full disk, a read error)
+// is removed, so the target is either whole or not there.
+bool CopyFileReplacing(const std::string& from, const std::string& to, std::string* reason = nullptr);
+bool DeleteFilePath(const std::string& path, std::string* reason = nullptr);
 // The shell's silent recursive delete of a folder with its contents; false when anything stays.
+// Links inside are removed as links: nothing outside the folder is touched.
 bool DeleteTree(const std::string& path);
-bool RenameReplacing(const std::string& from, const std::string& to);
+// Moves a file over another, also onto another file system (copied there, then put in place).
+bool RenameReplacing(const std::string& from, const std::string& to, std::string* reason = nullptr);
 bool SetReadOnly(const std::string& path, bool readOnly);
 bool SetLastWriteTime(const std::string& path, std::int64_t unixSeconds);
 bool SetHidden(const std::string& path, bool hidden); // no-op on POSIX (hidden there is the name)

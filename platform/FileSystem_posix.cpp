@@ -7,9 +7,11 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -73,9 +75,33 @@ std::string WithoutTrailingSeparators(std::string path) {
     return path;
 }
 
+// Windows drops the blanks and dots at the end of every path component ("SKUPNO    " is the
+// folder SKUPNO, "FIRMA.P." is FIRMA.P); "." and ".." stay what they are.
+std::string WithWindowsComponents(const std::string& path) {
+    std::string result;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find(kPathSeparator, start);
+        if (end == std::string::npos)
+            end = path.size();
+        std::string component = path.substr(start, end - start);
+        if (component != "." && component != "..") {
+            const std::size_t last = component.find_last_not_of(" .");
+            if (last != std::string::npos)
+                component.erase(last + 1);
+        }
+        result += component;
+        if (end < path.size())
+            result += kPathSeparator;
+        start = end + 1;
+    }
+    return result;
+}
+
 } // namespace
 
-std::string ResolvePath(const std::string& path) {
+std::string ResolvePath(const std::string& rawPath) {
+    const std::string path = WithWindowsComponents(rawPath);
     if (path.empty() || Exists(path))
         return path;
     std::string resolved = path[0] == kPathSeparator ? std::string(1, kPathSeparator) : std::string();
@@ -151,22 +177,93 @@ bool CreateDirectories(const std::string& path) {
     return IsExistingDirectory(resolved);
 }
 
-bool CopyFileReplacing(const std::string& from, const std::string& to) {
-    std::error_code error;
-    const std::string target = ResolvePath(to);
-    if (IsExistingFile(target) && (StatPath(target)->attributes & kAttrReadOnly))
-        return false; // Windows refuses to replace a read-only file
-    return std::filesystem::copy_file(ResolvePath(from), target, std::filesystem::copy_options::overwrite_existing,
-                                      error) &&
-           !error;
+namespace {
+
+bool Fail(std::string* reason, int error) {
+    if (reason)
+        *reason = std::strerror(error);
+    return false;
 }
 
-bool DeleteFilePath(const std::string& path) {
+bool WriteAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = write(fd, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// Copies the open source into `target`; errno says why when it could not.
+bool CopyContents(int source, const std::string& target, mode_t mode) {
+    const int out = open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    if (out < 0)
+        return false;
+    static constexpr std::size_t kBlock = 1 << 16;
+    std::unique_ptr<char[]> buffer(new char[kBlock]);
+    bool done = true;
+    for (;;) {
+        const ssize_t got = read(source, buffer.get(), kBlock);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0 || (got > 0 && !WriteAll(out, buffer.get(), static_cast<std::size_t>(got)))) {
+            done = false;
+            break;
+        }
+        if (got == 0)
+            break;
+    }
+    const int error = errno;
+    if (close(out) != 0 && done)
+        done = false; // the last blocks may be refused only now
+    else
+        errno = error;
+    if (!done) {
+        const int saved = errno;
+        unlink(target.c_str());
+        errno = saved;
+    }
+    return done;
+}
+
+} // namespace
+
+bool CopyFileReplacing(const std::string& from, const std::string& to, std::string* reason) {
+    const std::string target = ResolvePath(to);
+    if (IsExistingFile(target) && (StatPath(target)->attributes & kAttrReadOnly))
+        return Fail(reason, EACCES); // Windows refuses to replace a read-only file
+    const int source = open(ResolvePath(from).c_str(), O_RDONLY | O_CLOEXEC);
+    if (source < 0)
+        return Fail(reason, errno);
+    struct stat st {};
+    if (fstat(source, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int error = S_ISREG(st.st_mode) ? errno : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        close(source);
+        return Fail(reason, error);
+    }
+    const bool done = CopyContents(source, target, (st.st_mode & 0777) | S_IWUSR);
+    const int error = errno;
+    close(source);
+    return done || Fail(reason, error);
+}
+
+bool DeleteFilePath(const std::string& path, std::string* reason) {
     const std::string resolved = ResolvePath(path);
     const auto entry = StatPath(resolved);
-    if (!entry || (entry->attributes & (kAttrDirectory | kAttrReadOnly)))
-        return false;
-    return unlink(resolved.c_str()) == 0;
+    if (!entry)
+        return Fail(reason, ENOENT);
+    if (entry->attributes & kAttrDirectory)
+        return Fail(reason, EISDIR);
+    if (entry->attributes & kAttrReadOnly) // a read-only mode, or a file system that refuses writes
+        return Fail(reason, access(resolved.c_str(), W_OK) != 0 ? errno : EACCES);
+    return unlink(resolved.c_str()) == 0 || Fail(reason, errno);
 }
 
 bool DeleteTree(const std::string& path) {
@@ -174,16 +271,35 @@ bool DeleteTree(const std::string& path) {
     if (resolved.empty() || resolved == std::string(1, kPathSeparator))
         return false; // never the whole file system
     std::error_code ignored;
-    // Write access back first so that read-only contents go too, as the shell's delete removes them.
+    // Write access back first so that read-only contents go too, as the shell's delete removes
+    // them; a link is never followed, so what it points to keeps its permissions.
     for (auto& entry : std::filesystem::recursive_directory_iterator(resolved, ignored))
-        std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_write,
-                                     std::filesystem::perm_options::add, ignored);
+        if (!entry.is_symlink(ignored))
+            std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::add, ignored);
     std::filesystem::remove_all(resolved, ignored);
     return !Exists(resolved);
 }
 
-bool RenameReplacing(const std::string& from, const std::string& to) {
-    return std::rename(ResolvePath(from).c_str(), ResolvePath(to).c_str()) == 0;
+bool RenameReplacing(const std::string& from, const std::string& to, std::string* reason) {
+    const std::string source = ResolvePath(from);
+    const std::string target = ResolvePath(to);
+    if (std::rename(source.c_str(), target.c_str()) == 0)
+        return true;
+    if (errno != EXDEV)
+        return Fail(reason, errno);
+    // Another file system: a whole copy beside the target first, so the target is replaced
+    // in one step and never stands half written.
+    const std::string beside = target + ".~qx";
+    if (!CopyFileReplacing(source, beside, reason))
+        return false;
+    if (std::rename(beside.c_str(), target.c_str()) != 0) {
+        const int error = errno;
+        unlink(beside.c_str());
+        return Fail(reason, error);
+    }
+    unlink(source.c_str());
+    return true;
 }
 
 bool SetReadOnly(const std::string& path, bool readOnly) {

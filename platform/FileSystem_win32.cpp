@@ -5,8 +5,8 @@
 #include "platform/Wildcard.h"
 
 #include <algorithm>
-#include <shlobj.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 namespace qx::platform {
 
@@ -69,8 +69,8 @@ std::vector<DirEntry> ListDirectory(const std::string& folder, const std::string
     if (!base.empty() && !IsSeparator(base.back()) && base.back() != ':')
         base += kPathSeparator;
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileExW(Widen(base + pattern).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
-                                     nullptr, 0);
+    HANDLE search =
+        FindFirstFileExW(Widen(base + pattern).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE)
         return entries;
     do {
@@ -127,18 +127,29 @@ bool IsReadOnlyFile(const std::string& path) {
 
 } // namespace
 
-bool CopyFileReplacing(const std::string& from, const std::string& to) {
+namespace {
+
+bool Fail(std::string* reason, DWORD error) {
+    if (reason)
+        *reason = SystemErrorText(error);
+    return false;
+}
+
+} // namespace
+
+bool CopyFileReplacing(const std::string& from, const std::string& to, std::string* reason) {
     // Windows refuses to replace a read-only file; said here too, because a process with
     // every right (Wine as root) would replace it.
     if (IsReadOnlyFile(to))
-        return false;
-    return CopyFileW(Widen(from).c_str(), Widen(to).c_str(), FALSE) != 0;
+        return Fail(reason, ERROR_ACCESS_DENIED);
+    // The system removes a copy it could not finish.
+    return CopyFileW(Widen(from).c_str(), Widen(to).c_str(), FALSE) != 0 || Fail(reason, GetLastError());
 }
 
-bool DeleteFilePath(const std::string& path) {
+bool DeleteFilePath(const std::string& path, std::string* reason) {
     if (IsReadOnlyFile(path))
-        return false;
-    return DeleteFileW(Widen(path).c_str()) != 0;
+        return Fail(reason, ERROR_ACCESS_DENIED);
+    return DeleteFileW(Widen(path).c_str()) != 0 || Fail(reason, GetLastError());
 }
 
 bool DeleteTree(const std::string& path) {
@@ -146,7 +157,7 @@ bool DeleteTree(const std::string& path) {
         return false;
     std::wstring full = FullPath(WithoutTrailingSeparators(path));
     if (IsRootFolder(full))
-        return false; // never a whole drive or share
+        return false;      // never a whole drive or share
     full.push_back(L'\0'); // the shell wants a list ended by two zeros
     SHFILEOPSTRUCTW operation{};
     operation.wFunc = FO_DELETE;
@@ -157,9 +168,11 @@ bool DeleteTree(const std::string& path) {
     return !PathExists(path);
 }
 
-bool RenameReplacing(const std::string& from, const std::string& to) {
-    return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) !=
-           0;
+bool RenameReplacing(const std::string& from, const std::string& to, std::string* reason) {
+    // Onto another volume the system copies, then deletes the source.
+    return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH) != 0 ||
+           Fail(reason, GetLastError());
 }
 
 namespace {
@@ -190,9 +203,9 @@ bool SetAttributeBits(const std::string& path, std::uint32_t attributes) {
 }
 
 bool SetLastWriteTime(const std::string& path, std::int64_t unixSeconds) {
-    HANDLE file = CreateFileW(Widen(path).c_str(), FILE_WRITE_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE file =
+        CreateFileW(Widen(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     const FILETIME written = FileTimeFromUnix(unixSeconds);

@@ -8,6 +8,8 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include "platform/WideText_win32.h" // after winsock2.h, which must come before windows.h
+
 namespace qx::platform {
 
 namespace {
@@ -33,18 +35,6 @@ bool IsClosedByPeer(int error) {
 
 bool IsPending(int error) {
     return error == WSAEWOULDBLOCK || error == WSAEINPROGRESS || error == WSAEINTR;
-}
-
-// The system's text for a Winsock error, in English where the system has it.
-std::string SystemText(int error) {
-    char text[256] = {};
-    const DWORD length =
-        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(error),
-                       MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), text, sizeof text, nullptr);
-    std::string message(text, length);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.'))
-        message.pop_back();
-    return message.empty() ? "error " + std::to_string(error) : message;
 }
 
 } // namespace
@@ -84,7 +74,7 @@ bool Socket::waitFor(Wait what, std::chrono::milliseconds timeout) {
         if (rc > 0)
             return true; // ready, or an error the next call reports
         if (rc == SOCKET_ERROR)
-            throw Error("Socket error: " + SystemText(WSAGetLastError()));
+            throw Error("Socket error: " + SystemErrorText(WSAGetLastError()));
         runIdle();
     }
 }
@@ -137,7 +127,7 @@ void Socket::connect(const std::string& host, std::uint16_t port) {
         fd_ = -1;
     }
     ::freeaddrinfo(found);
-    throw Error("Could not connect to " + host + ":" + std::to_string(port) + ": " + SystemText(lastError));
+    throw Error("Could not connect to " + host + ":" + std::to_string(port) + ": " + SystemErrorText(lastError));
 }
 
 void Socket::sendAll(const void* data, std::size_t size) {
@@ -159,7 +149,7 @@ void Socket::sendAll(const void* data, std::size_t size) {
         }
         if (IsClosedByPeer(error))
             throw Error("Connection closed by the peer.");
-        throw Error("Socket error: " + SystemText(error));
+        throw Error("Socket error: " + SystemErrorText(error));
     }
 }
 
@@ -179,7 +169,7 @@ std::size_t Socket::receive(void* buffer, std::size_t size) {
         }
         if (IsClosedByPeer(error))
             return 0;
-        throw Error("Socket error: " + SystemText(error));
+        throw Error("Socket error: " + SystemErrorText(error));
     }
 }
 

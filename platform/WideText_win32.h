@@ -27,6 +27,18 @@ inline std::string Narrow(const std::wstring& wide) {
     return Narrow(wide.data(), static_cast<int>(wide.size()));
 }
 
+// The system's text for an error code (GetLastError, WSAGetLastError), in English where the
+// system has it.
+inline std::string SystemErrorText(DWORD error) {
+    char text[256] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                                        MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), text, sizeof text, nullptr);
+    std::string message(text, length);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.'))
+        message.pop_back();
+    return message.empty() ? "error " + std::to_string(error) : message;
+}
+
 // Seconds since 1970 UTC from a FILETIME (100 ns since 1601) and back.
 constexpr long long kFileTimeUnixEpoch = 116444736000000000LL;
 

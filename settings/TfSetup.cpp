@@ -14,6 +14,8 @@
 #include <QToolTip>
 #include <QValidator>
 
+#include <algorithm>
+
 namespace qx {
 namespace {
 
@@ -109,8 +111,11 @@ void TfSetup::createControls() {
     servis = MakeLineEdit(Panel2, {112, 4, 160, 23});
     MakeLabel("ID", Panel2, 296, 7);
     ID = MakeLineEdit(Panel2, {316, 4, 28, 23});
+    // Typing stops at one character, as the Windows edit's limit does; a longer stored ID is
+    // shown whole and may only be shortened (the limit follows it down as it is edited).
     ID->setMaxLength(1);
     ID->setValidator(new UpperCaseValidator(ID));
+    connect(ID, &QLineEdit::textEdited, this, [this] { ID->setMaxLength(std::max<int>(1, ID->text().size())); });
     ID->setToolTip(Text(kIdHint));
     ID->installEventFilter(this);
 
@@ -137,6 +142,11 @@ void TfSetup::createControls() {
     connect(kopiraj2, &QRadioButton::toggled, this, &TfSetup::kopiraj1Click);
 }
 
+void TfSetup::accept() {
+    if (!datum2->keepsDialogOpen())
+        QDialog::accept();
+}
+
 void TfSetup::FormCreate(const TUserSettings& settings) {
     DirectoryEdit1->setText(QString::fromStdString(settings.Dest));
     Edit1->setText(QString::fromStdString(settings.Email));
@@ -159,6 +169,7 @@ void TfSetup::FormCreate(const TUserSettings& settings) {
     cb_ZR->setChecked(settings.Ziro);
     cbFTP->setChecked(settings.FTP);
     servis->setText(QString::fromStdString(settings.Servis));
+    ID->setMaxLength(std::max<int>(1, static_cast<int>(QString::fromStdString(settings.ID).size())));
     ID->setText(QString::fromStdString(settings.ID));
     Panel2->setVisible(settings.FTP);
 }

@@ -30,6 +30,9 @@ public:
     // Takes the controls into `settings`; `DS` has no control and passes through.
     void takeInto(TUserSettings& settings) const;
 
+    // "V redu" and Return: closes only when the date field may be left.
+    void accept() override;
+
     QLineEdit* DirectoryEdit1 = nullptr;
     QRadioButton* kopiraj1 = nullptr;
     QRadioButton* kopiraj2 = nullptr;

@@ -1,5 +1,4 @@
 #include "archive/ArchiveStep.h"
-#include "tests/support/LinuxPeers.h"
 #include "ArchiveTestSupport.h"
 #include "app/Error.h"
 #include "archive/ArchiveName.h"
@@ -7,6 +6,7 @@
 #include "archive/FileSelection.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
+#include "tests/support/LinuxPeers.h"
 #include "tests/support/RecordingOperator.h"
 #include "tests/support/TempDir.h"
 
@@ -67,7 +67,7 @@ TEST_F(ArchiveStepTest, PacksChecksAndDispatches) {
     EXPECT_EQ(ui.barValue[ProgressBar::Total], 100);
     EXPECT_GT(ui.processed, 8);
 
-    EXPECT_EQ(step.writer().archivePath(), archivePath());
+    EXPECT_EQ(step.archivePath(), archivePath());
     const auto check = RunCommand("unzip -t -P " + Quote(ArchivePassword()) + " " + Quote(archivePath()));
     EXPECT_EQ(check.exitCode, 0) << check.output;
 }

@@ -7,6 +7,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace qx {
 namespace {
 
@@ -48,7 +50,6 @@ TEST(TfKoncniDatum, AskReturnsWhatWasConfirmed) {
         {"typed short form", "1.2.25", false, false, Day(2025, 2, 1)},
         {"confirmed with Enter", "15.6.2024", true, false, Day(2024, 6, 15)},
         {"emptied with slash", "/", false, false, kZeroDate},
-        {"invalid text gives the committed date", "31.02.2025", true, false, initial},
         {"closed", "1.2.25", false, true, std::nullopt},
     };
     for (const auto& c : cases) {
@@ -66,6 +67,31 @@ TEST(TfKoncniDatum, AskReturnsWhatWasConfirmed) {
                 dialog.Button1->click();
         });
         EXPECT_EQ(TfKoncniDatum::ask(nullptr, initial), c.expected);
+    }
+}
+
+// However "V redu" is reached (a tap that presses and releases at once, Return in the field),
+// the dialog never closes with an invalid entry: the field says so and keeps the focus.
+TEST(TfKoncniDatum, NeverClosesWithAnInvalidDate) {
+    const std::vector<std::pair<const char*, std::function<void(TfKoncniDatum&)>>> confirmations = {
+        {"fast click", [](TfKoncniDatum& d) { QTest::mouseClick(d.Button1, Qt::LeftButton); }},
+        {"Return in the field", [](TfKoncniDatum& d) { QTest::keyClick(d.KoncniDatum, Qt::Key_Return); }},
+    };
+    for (const auto& [how, confirm] : confirmations) {
+        SCOPED_TRACE(how);
+        test::FieldHooks hooks;
+        bool stayedOpen = false;
+        test::WhenModalShown<TfKoncniDatum>([&](TfKoncniDatum& dialog) {
+            dialog.KoncniDatum->selectAll();
+            QTest::keyClicks(dialog.KoncniDatum, "31.02.2025");
+            confirm(dialog);
+            QApplication::processEvents();
+            stayedOpen = dialog.isVisible() && dialog.KoncniDatum->hasFocus();
+            dialog.reject();
+        });
+        EXPECT_EQ(TfKoncniDatum::ask(nullptr, Day(2025, 12, 31)), std::nullopt);
+        EXPECT_TRUE(stayedOpen);
+        EXPECT_EQ(hooks.errors, std::vector<std::string>{"Invalid Date: \"31.02.2025\""});
     }
 }
 

@@ -180,6 +180,27 @@ TEST(TfSetup, IdTakesOneCapital) {
     EXPECT_EQ(taken.ID, "Č");
 }
 
+// The one-character limit is for typing: a longer stored ID is shown and kept as stored.
+TEST(TfSetup, AStoredLongerIdIsShownAndKept) {
+    TUserSettings settings = FullSettings();
+    settings.ID = "12";
+    TfSetup dialog{settings};
+    ASSERT_TRUE(test::ShowActive(dialog));
+    EXPECT_EQ(dialog.ID->text(), "12");
+    TUserSettings taken;
+    dialog.takeInto(taken);
+    EXPECT_EQ(taken.ID, "12");
+
+    dialog.ID->setFocus();
+    dialog.ID->end(false);
+    QTest::keyClick(dialog.ID, Qt::Key_A); // no room to type more
+    EXPECT_EQ(dialog.ID->text(), "12");
+    QTest::keyClick(dialog.ID, Qt::Key_Backspace);
+    QTest::keyClick(dialog.ID, Qt::Key_Backspace);
+    QTest::keyClicks(dialog.ID, "xy");
+    EXPECT_EQ(dialog.ID->text(), "X");
+}
+
 TEST(TfSetup, ConfirmedUnchangedGivesBackEveryValue) {
     const TUserSettings original = FullSettings();
     TUserSettings settings = original;
@@ -234,6 +255,27 @@ TEST(TfSetup, TypedDateIsTaken) {
     });
     ASSERT_TRUE(TfSetup::edit(nullptr, settings, "x"));
     EXPECT_EQ(settings.Datumod, Day(2025, 2, 1));
+}
+
+// A tap on "V redu" (press and release back to back) while the date holds an invalid entry
+// never closes the dialog: the field reports it, and the stored date is not written over.
+TEST(TfSetup, AFastClickNeverClosesWithAnInvalidDate) {
+    test::FieldHooks hooks;
+    TUserSettings settings = FullSettings();
+    bool stayedOpen = false;
+    test::WhenModalShown<TfSetup>([&](TfSetup& dialog) {
+        dialog.datum2->setFocus();
+        dialog.datum2->selectAll();
+        QTest::keyClicks(dialog.datum2, "31.02.2025");
+        QTest::mouseClick(dialog.Button1, Qt::LeftButton);
+        QApplication::processEvents();
+        stayedOpen = dialog.isVisible() && dialog.datum2->hasFocus();
+        dialog.reject();
+    });
+    EXPECT_FALSE(TfSetup::edit(nullptr, settings, "x"));
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(hooks.errors, std::vector<std::string>{"Invalid Date: \"31.02.2025\""});
+    EXPECT_EQ(settings, FullSettings());
 }
 
 TEST(TfSetup, CancelOrCloseChangesNothing) {

@@ -113,6 +113,26 @@ TEST(FileSystem, ExactNameWinsOverACaseVariant) {
     EXPECT_EQ(ResolvePath(dir.file("Data")), dir.file("Data"));
 }
 
+// The list's shared entry "SKUPNO    " is the folder SKUPNO, as Windows resolves it.
+TEST(FileSystem, TrailingBlanksAndDotsOfComponentsAreDropped) {
+    if (kHasDriveLetters)
+        GTEST_SKIP() << "Windows resolves path components itself; paths stay as written";
+    TempDir dir;
+    ASSERT_TRUE(CreateDirectories(dir.file("SKUPNO")));
+    WriteWholeFile(dir.file("SKUPNO/QX.INI"), "x");
+    for (const char* written : {"SKUPNO    /QX.INI", "SKUPNO./QX.INI", "SKUPNO . /QX.INI ", "SKUPNO/QX.INI..."}) {
+        SCOPED_TRACE(written);
+        EXPECT_TRUE(IsExistingFile(dir.file(written)));
+        EXPECT_TRUE(CopyFileReplacing(dir.file(written), dir.file("copy")));
+    }
+    EXPECT_TRUE(CreateDirectories(dir.file("NOVA  /SUB.")));
+    EXPECT_TRUE(IsExistingDirectory(dir.file("NOVA/SUB")));
+    EXPECT_EQ(ListDirectory(dir.path(), "NOVA*").size(), 1u);
+    const std::vector<DirEntry> made = ListDirectory(dir.file("NOVA"));
+    ASSERT_EQ(made.size(), 1u);
+    EXPECT_EQ(made[0].name, "SUB");
+}
+
 TEST(FileSystem, CreateCopyRenameDelete) {
     TempDir dir;
     EXPECT_TRUE(CreateDirectories(dir.file("a/b/c/")));

@@ -86,16 +86,19 @@ INSTANTIATE_TEST_SUITE_P(Kinds, CopyTest, ::testing::Values("db3", "fp", "vfp"),
                          [](const auto& info) { return std::string(info.param); });
 
 TEST(CopyHeaderTest, CopyDoesNotClaimTheStructuralIndexItLacks) {
-    TempDir dir;
-    IconvHost host;
-    Fixtures({"types", dir.file("t.dbf"), "vfp"});
-    std::string bytes = ReadWholeFile(dir.file("t.dbf"));
-    bytes[28] = static_cast<char>(bytes[28] | 0x01); // "has a .CDX": the index is not copied
-    WriteWholeFile(dir.file("t.dbf"), bytes);
-    dbf::Table table(host);
-    table.open(dir.file("t.dbf"));
-    table.copyTo(dir.file("c.dbf"));
-    EXPECT_EQ(ReadWholeFile(dir.file("c.dbf"))[28] & 0x01, 0);
+    for (const char* kind : {"db3", "fp", "vfp"}) {
+        SCOPED_TRACE(kind);
+        TempDir dir;
+        IconvHost host;
+        Fixtures({"types", dir.file("t.dbf"), kind});
+        std::string bytes = ReadWholeFile(dir.file("t.dbf"));
+        bytes[28] = static_cast<char>(bytes[28] | 0x01); // "has a .CDX" (.MDX for dBASE): the index is not copied
+        WriteWholeFile(dir.file("t.dbf"), bytes);
+        dbf::Table table(host);
+        table.open(dir.file("t.dbf"));
+        table.copyTo(dir.file("c.dbf"));
+        EXPECT_EQ(ReadWholeFile(dir.file("c.dbf"))[28] & 0x01, 0);
+    }
 }
 
 TEST(AppendTest, RefusesWrongTypesAndSetsWithoutAnAppend) {

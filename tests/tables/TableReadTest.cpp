@@ -114,6 +114,21 @@ TEST_F(TableErrorTest, UnknownFieldAndMissingMemoFile) {
     EXPECT_EQ(errorOf([&] { table.open(path); }), "Memo file is missing or invalid.\rFile: " + dir.file("types.fpt"));
 }
 
+// FoxPro on Windows writes calls.dbf beside calls.FPT: the memo is found whatever its letter case.
+TEST_F(TableErrorTest, MemoFileIsFoundWithoutRegardToCase) {
+    for (const char* memoName : {"types.FPT", "TYPES.fpt", "Types.Fpt"}) {
+        SCOPED_TRACE(memoName);
+        const std::string path = dir.file("types.dbf");
+        Fixtures({"types", path, "fp"});
+        std::rename(dir.file("types.fpt").c_str(), dir.file(memoName).c_str());
+        table.open(path);
+        table.goTop();
+        EXPECT_EQ(errorOf([&] { table.copyTo(dir.file("copy.dbf")); }), "(no error)");
+        table.close();
+        std::remove(dir.file(memoName).c_str());
+    }
+}
+
 TEST_F(TableErrorTest, NotATableCannotBeOpened) {
     const std::string path = dir.file("text.dbf");
     WriteWholeFile(path, "This is not a table, but it is long enough to have a header of 32 bytes.");

@@ -1,5 +1,6 @@
 // The main window on the offscreen platform, started on the generated sample installation.
 #include "app/MessageBox.h"
+#include "app/QtTranslation.h"
 #include "app/TForm1.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
@@ -10,6 +11,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -18,6 +21,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 namespace qx::test {
@@ -99,6 +103,70 @@ TEST_F(MainWindowTest, AClickOnAUserSavesTheRootThenTheUser) {
     clickUser("FIRMA.P");
     EXPECT_EQ(session.selection.userDir, "FIRMA.P");
     EXPECT_EQ(qxIni(), "[Setup]\r\nSkupno=" + listedRoot() + "\r\nUserdir=FIRMA.P\r\n");
+}
+
+// Every way of choosing a user in the list is the click: the choice and qx.ini follow the highlight.
+TEST_F(MainWindowTest, ChoosingByKeyboardOrDragActsAsTheClick) {
+    struct Case {
+        const char* how;
+        std::function<void(TForm1&)> choose;
+        const char* chosen;
+    };
+    const auto rowCentre = [](TForm1& w, const char* user) {
+        return w.ListBox1->visualItemRect(w.ListBox1->findItems(user, Qt::MatchExactly).first()).center();
+    };
+    const std::vector<Case> cases = {
+        {"arrow down", [](TForm1& w) { QTest::keyClick(w.ListBox1, Qt::Key_Down); }, "FIRMA.P"},
+        {"typed letter", [](TForm1& w) { QTest::keyClick(w.ListBox1, Qt::Key_K); }, "KOVINAR23.P"},
+        {"press on one row, release on another",
+         [&](TForm1& w) {
+             QTest::mousePress(w.ListBox1->viewport(), Qt::LeftButton, {}, rowCentre(w, "FIRMA.P"));
+             // The button stays held while the pointer moves (QTest::mouseMove would let it go).
+             const QPoint to = rowCentre(w, "KOVINAR22.P");
+             QMouseEvent move(QEvent::MouseMove, to, w.ListBox1->viewport()->mapToGlobal(to), Qt::NoButton,
+                              Qt::LeftButton, Qt::NoModifier);
+             QApplication::sendEvent(w.ListBox1->viewport(), &move);
+             QTest::mouseRelease(w.ListBox1->viewport(), Qt::LeftButton, {}, rowCentre(w, "KOVINAR22.P"));
+         },
+         "KOVINAR22.P"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        Session fresh;
+        TForm1 other(fresh);
+        platform::DeleteFilePath(exeFolder() + "qx.ini");
+        StartupOptions options;
+        options.exeFolder = exeFolder();
+        ASSERT_TRUE(other.startUp(options));
+        // The selection the program makes itself at start-up writes nothing.
+        EXPECT_FALSE(platform::PathExists(exeFolder() + "qx.ini"));
+        other.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+        other.ListBox1->setFocus();
+        c.choose(other);
+        ASSERT_EQ(other.selectedUser(), std::optional<std::string>(c.chosen));
+        EXPECT_EQ(fresh.selection.userDir, c.chosen);
+        EXPECT_EQ(qxIni(), "[Setup]\r\nSkupno=" + listedRoot() + "\r\nUserdir=" + c.chosen + "\r\n");
+    }
+}
+
+TEST_F(MainWindowTest, ReturnPressesTheFocusedButton) {
+    window.ComboBox1->setEditText("/nowhere/"); // no user chosen: the start says so at once
+    answerBoxes(3);
+    window.Button1->setFocus();
+    QTest::keyClick(window.Button1, Qt::Key_Return);
+    EXPECT_EQ(shownTexts(), QStringList{"Izberite uporabnika na seznamu."});
+}
+
+// Qt's own texts the operator meets (standard buttons, the file dialog) come in Slovenian.
+TEST(QtTranslation, QtsOwnTextsAreSlovenian) {
+    ASSERT_TRUE(widgets::LoadQtTranslation(*QCoreApplication::instance()));
+    QMessageBox box(QMessageBox::Question, "x", "x", QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    const std::vector<std::pair<QMessageBox::StandardButton, const char*>> buttons = {
+        {QMessageBox::Yes, "Da"}, {QMessageBox::No, "Ne"}, {QMessageBox::Cancel, "Prekliči"}};
+    for (const auto& [button, slovenian] : buttons)
+        EXPECT_EQ(box.button(button)->text().remove('&'), QString::fromUtf8(slovenian));
+    EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), "Look in:");
 }
 
 TEST_F(MainWindowTest, StartCopiesTheTablesPacksAndReportsTheOutcome) {
