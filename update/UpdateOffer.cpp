@@ -1,6 +1,5 @@
 #include "update/UpdateOffer.h"
 
-#include "platform/FileSystem.h"
 #include "app/MessageBox.h"
 #include "update/UpgradeController.h"
 #include "update/UpgradeTexts.h"
@@ -20,9 +19,6 @@ void OfferUpdate(QWidget* mainWindow, UpgradeController& component) {
     if (MessageBox::askYesNo(mainWindow, MessageBox::Icon::Warning, texts::kOfferTitle, texts::kOfferText) !=
         MessageBox::Answer::Yes)
         return;
-    std::string notes = component.setup().folders.current + platform::kPathSeparator + "upgrade.txt";
-    if (platform::IsExistingFile(notes))
-        platform::DeleteFilePath(notes);
     component.startUpgrade();
 }
 

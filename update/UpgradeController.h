@@ -1,14 +1,11 @@
 #pragma once
-// The update component: the check that only answers yes or no, and the full upgrade with its
-// question, the wizard, the downloads file by file and the hand-over to the replacement program.
-// Everything here runs on the window thread; transfers run on the worker.
-#include "update/DownloadTarget.h"
-#include "update/UpdateDecision.h"
+// The update component's Qt side: the flow's dialogs, the wizard and the worker thread whose
+// results reach the flow as queued signals. Everything here runs on the window thread.
+#include "update/UpdateFlow.h"
 #include "update/UpgradeWizard.h"
 
 #include <QObject>
 #include <QPointer>
-#include <functional>
 #include <string>
 
 class QWidget;
@@ -16,22 +13,10 @@ class QWidget;
 namespace qx::update {
 
 class UpgradeWorker;
-struct InformationFetch;
-
-// Where the component looks and writes; the machine's own values unless a test says otherwise.
-struct UpgradeSetup {
-    std::string informationUrl;
-    std::string ownVersion;
-    TargetFolders folders; // folders.current is the program's folder
-    std::string programPath;
-    std::string tempFolder;
-    std::string programTitle;
-    std::function<void()> endApplication; // closes the main window and ends the application
-};
 
 UpgradeSetup MachineUpgradeSetup(QWidget* mainWindow);
 
-class UpgradeController : public QObject {
+class UpgradeController : public QObject, private UpdateView {
     Q_OBJECT
 public:
     // Deletes a replacement program left in the temporary folder.
@@ -42,37 +27,39 @@ public:
     // available, dispatching window messages while it waits.
     bool checkForUpdate();
     // The full form: returns at once; the rest happens while the window stays usable.
-    void startUpgrade();
+    void startUpgrade() { flow_.startUpgrade(); }
 
-    bool idle() const { return state_ == State::Idle; }
+    bool idle() const { return flow_.idle(); }
     UpgradeWizard* wizardForTests() const { return wizard_; }
-    const UpgradeSetup& setup() const { return setup_; }
+    const UpgradeSetup& setup() const { return flow_.setup(); }
 
 signals:
     void becameIdle();
 
 private:
-    enum class State { Idle, Checking, Fetching, Downloading, Complete };
+    bool askToUpgrade(const std::string& question) override;
+    void openInBrowser(const std::string& url) override;
+    void openWizard() override;
+    void startFile(int number, int count) override;
+    void fileStarted(std::optional<std::uint64_t> announcedSize) override;
+    void fileProgress(std::uint64_t received) override;
+    void showComplete(const std::string& programTitle) override;
+    void closeWizard() override;
+    bool askToSkip(const std::string& caption, const std::string& question) override;
+    void showError(const std::string& text) override;
+    std::string upgraderProgram() override;
+    void wentIdle() override { emit becameIdle(); }
 
-    void onInformation(int outcome, const QByteArray& text);
-    void downloadNext();
-    void onFileFinished(int outcome, int status, bool hasLastModified, qint64 lastModifiedUnix);
     void onStopRequested();
-    void restart();
-    void abort();
-    void finish();
     // Waits until the component is idle, dispatching window messages.
     void waitUntilIdle();
-    void setIdle();
+    // Where the component's boxes open: over the wizard while it is there.
+    QWidget* boxParent() const;
 
     QWidget* mainWindow_;
-    UpgradeSetup setup_;
     UpgradeWorker* worker_;
+    UpdateFlow flow_;
     QPointer<UpgradeWizard> wizard_;
-    State state_ = State::Idle;
-    UpdateOffer offer_;
-    std::size_t current_ = 0;
-    bool checkResult_ = false;
 };
 
 } // namespace qx::update

@@ -2,6 +2,7 @@
 // The update component's worker thread: one transfer at a time. Its results reach the window
 // thread as queued signals, so every decision and dialog stays on the window thread.
 #include "update/DownloadTarget.h"
+#include "update/UpdateFlow.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -13,19 +14,17 @@ class QThread;
 
 namespace qx::update {
 
-class UpgradeWorker : public QObject {
+class UpgradeWorker : public QObject, public UpdateTransfers {
     Q_OBJECT
 public:
     explicit UpgradeWorker(QObject* parent = nullptr);
     ~UpgradeWorker() override;
 
     bool busy() const;
-    // Each starts one transfer; false when one is still running.
-    bool fetchInformation(const std::string& url);
-    bool download(const DownloadEntry& entry);
-    // Asks the running transfer to stop; cancelAndWait also waits until its thread has ended.
-    void requestCancel() { cancel_ = true; }
-    void cancelAndWait();
+    bool fetchInformation(const std::string& url) override;
+    bool download(const DownloadEntry& entry) override;
+    void requestCancel() override { cancel_ = true; }
+    void cancelAndWait() override;
 
 signals:
     // TransferOutcome as int; the body when it completed.

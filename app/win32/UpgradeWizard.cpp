@@ -1,15 +1,7 @@
 #include "app/win32/UpgradeWizard.h"
 
-#include "app/win32/BackgroundJob.h"
 #include "app/win32/Controls.h"
 #include "app/win32/MessageBoxes.h"
-#include "app/win32/QuestionDialog.h"
-#include "platform/Environment.h"
-#include "platform/FileSystem.h"
-#include "platform/Process.h"
-#include "platform/Resource.h"
-#include "update/FileDownload.h"
-#include "update/UpgradeFiles.h"
 #include "update/UpgradeSteps.h"
 #include "update/UpgradeTexts.h"
 
@@ -20,9 +12,6 @@ namespace {
 
 namespace texts = update::texts;
 
-constexpr UINT kFileStarted = WM_APP + 10;  // wParam: size announced, lParam: the size
-constexpr UINT kFileProgress = WM_APP + 11; // lParam: bytes received
-
 HFONT BoldFont() {
     static const HFONT font = [] {
         LOGFONTW bold{};
@@ -31,49 +20,6 @@ HFONT BoldFont() {
         return CreateFontIndirectW(&bold);
     }();
     return font;
-}
-
-std::string BrowserUrl(const std::string& url) {
-    return url.find("://") == std::string::npos ? "http://" + url : url;
-}
-
-// Hands the worker's reports to the window thread.
-class PostedProgress : public update::DownloadProgress {
-public:
-    explicit PostedProgress(HWND wizard) : wizard_(wizard) {}
-    void started(std::optional<std::uint64_t> announcedSize) override {
-        PostMessageW(wizard_, kFileStarted, announcedSize.has_value(), static_cast<LPARAM>(announcedSize.value_or(0)));
-    }
-    void progressed(std::uint64_t received) override {
-        PostMessageW(wizard_, kFileProgress, 0, static_cast<LPARAM>(received));
-    }
-
-private:
-    HWND wizard_;
-};
-
-// Shows what went wrong with one file; true when the upgrade goes on with the next one.
-bool GoOnAfter(HWND wizard, const update::HttpResult& result, const update::DownloadEntry& entry) {
-    const std::string downloaded = entry.target + update::kTemporarySuffix;
-    switch (update::StepAfterFile(result.outcome)) {
-    case update::AfterFile::Next:
-        if (result.lastModifiedUnix)
-            platform::SetLastWriteTime(downloaded, *result.lastModifiedUnix);
-        return true;
-    case update::AfterFile::AskToSkip:
-        platform::DeleteFilePath(downloaded);
-        return MessageBoxes::askYesNo(wizard, MessageBoxes::Icon::Warning, texts::MissingFileCaption(result.status),
-                                      texts::MissingFileQuestion(entry.url), true) == MessageBoxes::Answer::Yes;
-    case update::AfterFile::ConnectionLost:
-        MessageBoxes::error(wizard, texts::kWizardCaption, texts::kConnectionLost);
-        return false;
-    case update::AfterFile::NotWritable:
-        MessageBoxes::error(wizard, texts::kWizardCaption, texts::FileNotWritable(downloaded));
-        return false;
-    case update::AfterFile::Stop:
-        return false;
-    }
-    return false;
 }
 
 } // namespace
@@ -149,12 +95,6 @@ void UpgradeWizard::showComplete(const std::string& programTitle) {
 
 LRESULT UpgradeWizard::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case kFileStarted:
-        fileStarted(wParam ? std::optional<std::uint64_t>(static_cast<std::uint64_t>(lParam)) : std::nullopt);
-        return 0;
-    case kFileProgress:
-        fileProgress(static_cast<std::uint64_t>(lParam));
-        return 0;
     case WM_CLOSE:
         stopRequested();
         return 0;
@@ -172,6 +112,8 @@ bool UpgradeWizard::command(int id, int notification, HWND) {
     }
     if (id == kNextButton && complete_) {
         confirmed_ = true;
+        if (onConfirm_)
+            onConfirm_();
         return true;
     }
     return false;
@@ -183,48 +125,9 @@ void UpgradeWizard::stopRequested() {
     if (MessageBoxes::askYesNo(hwnd(), MessageBoxes::Icon::Question, texts::kProgramTitle, texts::kCancelQuestion) ==
         MessageBoxes::Answer::Yes) {
         stopped_ = true;
-        cancel_ = true;
+        if (onStop_)
+            onStop_();
     }
-}
-
-void RunUpgrade(HWND owner, const update::UpdateOffer& offer) {
-    if (!QuestionDialog::ask(owner, texts::kWizardCaption, texts::UpgradeQuestion(texts::kProgramTitle, offer.message),
-                             texts::kYesButton, texts::kLaterButton, true))
-        return;
-    if (offer.method == update::UpgradeMethod::Redirect) {
-        platform::OpenUrl(BrowserUrl(offer.entries.front().url));
-        return;
-    }
-    const std::string programFolder = update::MachineTargetFolders().current;
-    UpgradeWizard wizard(owner);
-    CentreOver(wizard.hwnd(), owner);
-    ShowWindow(wizard.hwnd(), SW_SHOW);
-    bool whole = true;
-    for (std::size_t i = 0; whole && i < offer.entries.size(); ++i) {
-        wizard.startFile(static_cast<int>(i) + 1, static_cast<int>(offer.entries.size()));
-        update::HttpResult result;
-        PostedProgress progress(wizard.hwnd());
-        RunWhileDispatching(
-            [&] { result = update::DownloadToTemporaryFile(offer.entries[i], progress, wizard.cancelFlag()); });
-        PumpPendingMessages(); // the last reports of the file
-        whole = !wizard.stopped() && GoOnAfter(wizard.hwnd(), result, offer.entries[i]);
-    }
-    if (whole) {
-        wizard.showComplete(texts::kProgramTitle);
-        MSG message;
-        while (!wizard.confirmed() && !wizard.stopped() && GetMessageW(&message, nullptr, 0, 0) > 0)
-            DispatchWithDialogKeys(message);
-    }
-    if (whole && wizard.confirmed()) {
-        const std::optional<std::string> upgrader = platform::ReadOwnResource("QXUPG");
-        if (upgrader && update::StartUpgrader(*upgrader, platform::TempFolder(), offer.entries,
-                                              platform::ExecutablePath(), offer.method)) {
-            PostQuitMessage(0);
-            return;
-        }
-        MessageBoxes::error(wizard.hwnd(), texts::kWizardCaption, texts::kUpgraderNotStarted);
-    }
-    update::DeleteTemporaryDownloads(programFolder, offer.entries);
 }
 
 } // namespace qx::win32

@@ -1,14 +1,13 @@
 #pragma once
-// The upgrade after the operator said yes: the component's question, then the wizard that
-// downloads the queue file by file with two progress bars, the file's size, the transfer rate
-// and the estimated time, then that the upgrade is complete, and the hand-over to the
-// replacement program.
+// The upgrade wizard: the download of the queue file by file with two progress bars, the
+// file's size, the transfer rate and the estimated time, then that the upgrade is complete.
+// It asks the cancel question; what a stop or "&V redu" does is the update flow's.
 #include "app/win32/ModalDialog.h"
-#include "update/UpdateDecision.h"
 
-#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <string>
 
 namespace qx::win32 {
 
@@ -40,7 +39,8 @@ public:
     // Set by "&Zaustavi", Esc and the close button once the operator confirmed; by "&V redu".
     bool stopped() const { return stopped_; }
     bool confirmed() const { return confirmed_; }
-    const std::atomic<bool>& cancelFlag() const { return cancel_; }
+    void onStop(std::function<void()> action) { onStop_ = std::move(action); }
+    void onConfirm(std::function<void()> action) { onConfirm_ = std::move(action); }
 
 protected:
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -59,11 +59,8 @@ private:
     bool complete_ = false;
     bool stopped_ = false;
     bool confirmed_ = false;
-    std::atomic<bool> cancel_{false};
+    std::function<void()> onStop_;
+    std::function<void()> onConfirm_;
 };
-
-// The whole upgrade for an offer the operator accepted; ends the application when the
-// replacement program was started.
-void RunUpgrade(HWND owner, const update::UpdateOffer& offer);
 
 } // namespace qx::win32
