@@ -320,6 +320,7 @@ class WineWindowTransferTest(WineTransferTest):
     test_date_mode_with_an_end_date = None
     test_mail_delivery_through_the_external_mailer = None
     test_a_missing_service_folder_fails_the_upload = None
+    test_an_upload_whose_notice_fails_has_its_own_exit_status = None
     test_a_user_without_settings_is_refused = None
 
 
