@@ -73,9 +73,10 @@ Section "Uninstall"
     Delete "$INSTDIR\BERIME.txt"
     Delete "$INSTDIR\qx.chm"
     ; What the program writes beside itself: its settings, the work folder (the table copies,
-    ; the service's mail file), the leftovers of an upgrade.
+    ; the service's mail file) and the lock that keeps two runs out of it, the leftovers of an upgrade.
     Delete "$INSTDIR\qx.ini"
     RMDir /r "$INSTDIR\TEMP"
+    Delete "$INSTDIR\TEMP.lock"
     Delete "$INSTDIR\upgrade.txt"
     Delete "$INSTDIR\*.uTMP"
     Delete "$INSTDIR\odstrani.exe"
