@@ -16,22 +16,21 @@
 
 namespace {
 
-const char* const kUsage =
-    "Uporaba: qxbatch USERDIR [--root ROOT] [--end-date DD.MM.YYYY]\n"
-    "\n"
-    "Prepare and deliver the data of one KERNO user directory without a window: the same\n"
-    "export run, archive, check and dispatch as pressing \"Začni\" in qx after selecting it.\n"
-    "\n"
-    "  USERDIR              the user directory, e.g. FIRMA.P\n"
-    "  --root ROOT          the data root (default: the first root of VORTANE)\n"
-    "  --end-date DATE      the answer to the end-date question when the settings ask for it\n"
-    "                       (default: today)\n"
-    "  --help               this text\n"
-    "\n"
-    "Settings come from the user's QX.INI and qx.ini beside the program, as in qx.\n"
-    "Exit status: 0 when the archive was uploaded and the notice sent (or handed to the mail\n"
-    "program), 1 when the transfer failed, 2 for a wrong command line or a missing VORTANE,\n"
-    "3 when the archive was uploaded but the notice was not sent.\n";
+const char* const kUsage = "Uporaba: qxbatch USERDIR [--root ROOT] [--end-date DD.MM.YYYY]\n"
+                           "\n"
+                           "Prepare and deliver the data of one KERNO user directory without a window: the same\n"
+                           "export run, archive, check and dispatch as pressing \"Začni\" in qx after selecting it.\n"
+                           "\n"
+                           "  USERDIR              the user directory, e.g. FIRMA.P\n"
+                           "  --root ROOT          the data root (default: the first root of VORTANE)\n"
+                           "  --end-date DATE      the answer to the end-date question when the settings ask for it\n"
+                           "                       (default: today)\n"
+                           "  --help               this text\n"
+                           "\n"
+                           "Settings come from the user's QX.INI and qx.ini beside the program, as in qx.\n"
+                           "Exit status: 0 when the archive was uploaded and the notice sent (or handed to the mail\n"
+                           "program), 1 when the transfer failed, 2 for a wrong command line or a missing VORTANE,\n"
+                           "3 when the archive was uploaded but the notice was not sent.\n";
 
 // The exit statuses a scheduler can act on.
 enum ExitStatus { kExitDelivered = 0, kExitTransferFailed = 1, kExitUsage = 2, kExitNoticeNotSent = 3 };

@@ -1,8 +1,8 @@
 // Update downloads over https take a certificate only when the system's trusted roots vouch
 // for it and it names the host asked for; the descriptor fetches check nothing.
+#include "platform/Signature.h"
 #include "tests/ftpnet/PeerServers.h"
 #include "tests/ftpnet/TrustedRoot.h"
-#include "platform/Signature.h"
 #include "tests/support/TempDir.h"
 #include "update/FileDownload.h"
 
