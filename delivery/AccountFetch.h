@@ -1,7 +1,7 @@
 #pragma once
 // The FTP and mail accounts, downloaded as scrambled descriptor files from the service's
 // web root over HTTPS ("/prenos/"), with the plain-HTTP root ("/ftp/") as fallback.
-#include "app/Session.h"
+#include "session/Session.h"
 
 #include <functional>
 #include <string>

@@ -1,6 +1,6 @@
 #include "delivery/FtpUpload.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 #include "delivery/AccountFetch.h"
 #include "delivery/IntegerText.h"
 #include "delivery/MailFile.h"
@@ -97,7 +97,7 @@ bool UploadIntoFolder(Session& session, OperatorInterface& ui, net::FtpClient& c
     const std::string mailFile = folder + ".mail";
     if (RemoteFileExists(mailFile, client)) {
         // Only the bare name: the folder name comes from a transfer code, not from us.
-        const std::string localMail = AppendBackslash(MailFileFolder(session)) + platform::FileNameOf(mailFile);
+        const std::string localMail = platform::AppendBackslash(MailFileFolder(session)) + platform::FileNameOf(mailFile);
         const bool whole = client.retrieve(mailFile, localMail, kMailFileLimit);
         if (platform::IsExistingFile(localMail))
             if (auto first = MailFileFirstLine(MailFileStart(localMail), whole, mailFile))

@@ -1,8 +1,8 @@
 #pragma once
 // The upload of the checked archive into the accounting service's folder on the service's
 // FTP server, with the account fetched from the service first ("qfd.ftp").
-#include "app/OperatorInterface.h"
-#include "app/Session.h"
+#include "session/OperatorInterface.h"
+#include "session/Session.h"
 #include "net/FtpClient.h"
 
 #include <cstdint>

@@ -1,13 +1,13 @@
 #include "delivery/IntegerText.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 
 #include <cctype>
 
 namespace qx {
 
 std::int32_t IntegerFromText(const std::string& text) {
-    auto fail = [&]() -> std::int32_t { throw Error("'" + text + "' is not a valid integer value", "EConvertError"); };
+    auto fail = [&]() -> std::int32_t { throw Error("'" + text + "' is not a valid integer value", ErrorKind::ConvertError); };
     std::size_t i = 0;
     while (i < text.size() && text[i] == ' ')
         ++i;

@@ -1,6 +1,6 @@
 #include "delivery/MailFile.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 #include "net/CommandText.h"
 #include "platform/CodePage.h"
 #include "text/Utf8.h"

@@ -1,6 +1,6 @@
 #include "delivery/MailHandoff.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 #include "platform/CodePage.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
@@ -38,7 +38,7 @@ void runextmailer(const TSessionSelection& selection, const AnsiText& subject, c
     const std::string request = platform::CreateUniqueTempFile(folder);
     // Without a request file the mailer would have nothing to read.
     if (request.empty())
-        throw Error("Unable to create a temporary file in " + folder, "EInOutError");
+        throw Error("Unable to create a temporary file in " + folder, ErrorKind::InOutError);
 
     const bool attached = attachment && platform::IsExistingFile(platform::FromAnsi(*attachment));
     platform::IniWriteString(request, "setup", "prejemnik", recipient);

@@ -2,8 +2,8 @@
 // Mail for the user's own address goes through a mail program on the workstation: the
 // external mailer "VorMail.exe" beside the executable (with an INI request file) when
 // VOR_EXTMAIL asks for it, else the platform's mail client.
-#include "app/OperatorInterface.h"
-#include "app/Session.h"
+#include "session/OperatorInterface.h"
+#include "session/Session.h"
 #include "text/EightBitText.h"
 
 #include <optional>

@@ -4,7 +4,7 @@
 #include "delivery/IntegerText.h"
 
 #include "BuildConfig.h"
-#include "app/Error.h"
+#include "text/Error.h"
 #include "delivery/MailHandoff.h"
 #include "net/AddressList.h"
 #include "net/CommandText.h"
@@ -128,7 +128,7 @@ bool sendmailVortane(Session& session, OperatorInterface& ui, const std::string&
     try {
         client.connect();
     } catch (const Error& e) {
-        ui.showMessage(e.kind() + " Napaka pri dostopu do SMTP strežnika : " + e.what());
+        ui.showMessage(e.kindName() + " Napaka pri dostopu do SMTP strežnika : " + e.what());
     }
     if (!client.connected())
         return false;

@@ -1,6 +1,6 @@
 #include "net/Connection.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 
 namespace qx::net {
 

@@ -1,6 +1,6 @@
 #include "net/FtpClient.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 #include "net/LocalPath.h"
 #include "net/PassiveAddress.h"
 #include "platform/FileSystem.h"

@@ -3,7 +3,7 @@
 // GET at a time, plain or over TLS, redirects not followed, no credentials, no cookies.
 // A connection the server keeps alive is reused by the next GET to the same scheme, host
 // and port, and closed before a GET anywhere else.
-#include "app/Error.h"
+#include "text/Error.h"
 #include "net/Connection.h"
 
 #include <chrono>

@@ -1,6 +1,6 @@
 #include "net/HttpResponse.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 #include "text/TextHelpers.h"
 
 #include <cctype>

@@ -1,6 +1,6 @@
 #include "net/MessageEncoder.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 #include "net/MimeText.h"
 #include "platform/Clock.h"
 
@@ -61,13 +61,13 @@ std::string FormatAddress(const MailAddress& address, bool isFrom) {
 
 std::string EncodeMessage(const MailMessage& message) {
     if (message.parts.size() != 1 || !IsBlankText(message.body))
-        throw Error("Only a single-part message can be sent.", "EMailError");
+        throw Error("Only a single-part message can be sent.", ErrorKind::MailError);
     const MailPart& part = message.parts.front();
     std::string encoding = part.transferEncoding;
     if (encoding.empty() && !StartsWithNoCase(part.contentType, "multipart"))
         encoding = "quoted-printable";
     if (!encoding.empty() && encoding != "quoted-printable")
-        throw Error("Unsupported transfer encoding: " + encoding, "EMailError");
+        throw Error("Unsupported transfer encoding: " + encoding, ErrorKind::MailError);
 
     std::string to;
     for (const auto& recipient : message.to)

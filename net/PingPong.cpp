@@ -1,6 +1,6 @@
 #include "net/PingPong.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 #include "net/CommandText.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "net/Reply.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 
 #include <cctype>
 

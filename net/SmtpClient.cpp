@@ -1,6 +1,6 @@
 #include "net/SmtpClient.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 #include "net/MessageEncoder.h"
 #include "net/MimeText.h"
 #include "net/SmtpCapabilities.h"
@@ -36,7 +36,7 @@ SmtpClient::~SmtpClient() {
 
 void SmtpClient::setTlsMode(SmtpTlsMode mode) {
     if (mode != SmtpTlsMode::None && !tls_)
-        throw Error("A TLS channel must be attached before a TLS mode is set.", kSmtpErrorKind);
+        throw Error("A TLS channel must be attached before a TLS mode is set.", ErrorKind::Smtp);
     if (mode != tlsMode_) {
         if (mode == SmtpTlsMode::Implicit && port_ == kPlainPort)
             port_ = kImplicitTlsPort;
@@ -54,13 +54,13 @@ bool SmtpClient::connected() const {
 
 void SmtpClient::connect() {
     if (connected())
-        throw Error("Already connected.", kSmtpErrorKind);
+        throw Error("Already connected.", ErrorKind::Smtp);
     if (host_.empty())
-        throw Error("A Host is required", kSmtpErrorKind);
+        throw Error("A Host is required", ErrorKind::Smtp);
     if (port_ == 0)
-        throw Error("A Port is required", kSmtpErrorKind);
+        throw Error("A Port is required", ErrorKind::Smtp);
     if (port_ < 0 || port_ > 65535)
-        throw Error("Invalid port " + std::to_string(port_), kSmtpErrorKind);
+        throw Error("Invalid port " + std::to_string(port_), ErrorKind::Smtp);
     connection_ = std::make_unique<Connection>();
     connection_->setIdleCallback(idle_);
     // Bounds every read, the TLS handshakes included; a reply as a whole is bounded by the protocol.
@@ -74,18 +74,18 @@ void SmtpClient::connect() {
         try {
             connection_->connect(host_, static_cast<std::uint16_t>(port_));
         } catch (const Error& e) {
-            throw Error(e.what(), kSocketErrorKind);
+            throw Error(e.what(), ErrorKind::Socket);
         }
         if (tlsMode_ == SmtpTlsMode::Implicit) {
             try {
                 connection_->startTls(*tls_);
             } catch (const Error& e) {
-                throw Error(e.what(), kTlsErrorKind);
+                throw Error(e.what(), ErrorKind::Tls);
             }
         }
         Reply greeting = protocol_->readReply();
         if (!greeting.is(220))
-            throw Error(greeting.text(), kSmtpReplyErrorKind);
+            throw Error(greeting.text(), ErrorKind::SmtpReply);
         greet();
     } catch (...) {
         closeWithoutQuit();
@@ -108,7 +108,7 @@ void SmtpClient::greet() {
 
 void SmtpClient::send(const MailMessage& message) {
     if (!connected())
-        throw Error("Not connected.", kSmtpErrorKind);
+        throw Error("Not connected.", ErrorKind::Smtp);
     startTlsIfDue();
     authenticateIfDue();
     transaction(message);
@@ -121,18 +121,18 @@ void SmtpClient::startTlsIfDue() {
         if (tlsMode_ == SmtpTlsMode::StartTlsWhenOffered)
             return;
         quitAndClose();
-        throw Error("SSL is not available on this server.", kTlsErrorKind);
+        throw Error("SSL is not available on this server.", ErrorKind::Tls);
     }
     Reply reply = protocol_->command("STARTTLS");
     if (!reply.is(220)) {
         quitAndClose();
-        throw Error("Start SSL negotiation command failed.", kTlsErrorKind);
+        throw Error("Start SSL negotiation command failed.", ErrorKind::Tls);
     }
     try {
         protocol_->startTls(*tls_);
     } catch (const Error&) {
         closeWithoutQuit();
-        throw Error("SSL negotiation failed.", kTlsErrorKind);
+        throw Error("SSL negotiation failed.", ErrorKind::Tls);
     }
     try {
         greet();
@@ -169,7 +169,7 @@ void SmtpClient::transaction(const MailMessage& message) {
         connection_->writeAll(data);
         command(".", {250});
     } catch (const Error& refusal) {
-        if (refusal.kind() == kSmtpReplyErrorKind && connected()) {
+        if (refusal.kind() == ErrorKind::SmtpReply && connected()) {
             try {
                 protocol_->command("RSET");
             } catch (const Error&) {
@@ -182,7 +182,7 @@ void SmtpClient::transaction(const MailMessage& message) {
 Reply SmtpClient::command(const std::string& line, std::initializer_list<int> accepted) {
     Reply reply = protocol_->command(SingleBytes(line, 127));
     if (std::find(accepted.begin(), accepted.end(), reply.code) == accepted.end())
-        throw Error(reply.text(), kSmtpReplyErrorKind);
+        throw Error(reply.text(), ErrorKind::SmtpReply);
     return reply;
 }
 

@@ -18,12 +18,6 @@ namespace qx::net {
 
 enum class SmtpTlsMode { None, Implicit, StartTlsWhenOffered, StartTlsRequired };
 
-// Kind names of the errors this client raises (shown where a message names the error's type).
-inline constexpr const char* kSmtpErrorKind = "SmtpError";           // settings and state
-inline constexpr const char* kSmtpReplyErrorKind = "SmtpReplyError"; // a refused command
-inline constexpr const char* kSocketErrorKind = "SocketError";       // connection and transport
-inline constexpr const char* kTlsErrorKind = "TlsError";             // the TLS library and handshakes
-
 class SmtpClient {
 public:
     static constexpr int kPlainPort = 25;

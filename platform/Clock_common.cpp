@@ -27,4 +27,9 @@ void SetClockForTests(std::function<std::int64_t()> clock) {
     clockForTests = std::move(clock);
 }
 
+DayCount Today() {
+    const std::tm local = LocalTime(NowUnix());
+    return DayCountOf({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday});
+}
+
 } // namespace qx::platform

@@ -43,6 +43,10 @@ std::string ResolvePath(const std::string& path);
 
 bool PathExists(const std::string& path);
 bool IsExistingDirectory(const std::string& path);
+// Folder path with a trailing separator; a lone drive letter becomes a drive root where drives exist.
+std::string AppendBackslash(const std::string& path);
+// False for an empty path, which the system would read as the current folder.
+bool IsDirectory(const std::string& path);
 bool IsExistingFile(const std::string& path);
 std::optional<DirEntry> StatPath(const std::string& path);
 

@@ -1,6 +1,6 @@
 // Private-profile INI files emulated over POSIX files. A write goes to a new file beside
 // the old one and replaces it, so that a failed write never leaves half a file.
-#include "app/Error.h"
+#include "text/Error.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/Ini.h"

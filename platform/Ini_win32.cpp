@@ -1,6 +1,6 @@
 // The private-profile INI functions of Windows, in their ANSI form: the settings files,
 // their section and key names and the file names are ANSI text.
-#include "app/Error.h"
+#include "text/Error.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/Ini.h"

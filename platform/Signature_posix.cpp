@@ -1,7 +1,7 @@
 // SHA-256 and ECDSA verification over OpenSSL 3's EVP interface.
 #include "platform/Signature.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 
 #include <openssl/bn.h>
 #include <openssl/core_names.h>

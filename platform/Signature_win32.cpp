@@ -1,7 +1,7 @@
 // SHA-256 and ECDSA verification through CNG (bcrypt), the system's own crypto.
 #include "platform/Signature.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 
 #include <vector>
 #include <windows.h>

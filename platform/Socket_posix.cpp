@@ -1,6 +1,6 @@
 #include "platform/Socket.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

@@ -2,7 +2,7 @@
 // every wait is a select() of one slice, so the idle callback runs between slices.
 #include "platform/Socket.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 
 #include <mutex>
 #include <winsock2.h>

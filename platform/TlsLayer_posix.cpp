@@ -2,7 +2,7 @@
 // socket and fills from it, so OpenSSL never blocks on the socket itself.
 #include "platform/TlsLayer.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 #include "platform/Socket.h"
 
 #include <algorithm>

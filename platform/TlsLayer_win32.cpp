@@ -3,7 +3,7 @@
 // buffers, so the layer itself moves the records through the socket.
 #include "platform/TlsLayer.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 #include "platform/Socket.h"
 #include "platform/WideText_win32.h"
 

@@ -2,8 +2,8 @@
 // The two settings files: the program-folder file exeDir + "qx.ini" with the saved choice,
 // and the user file QX.INI in each user directory with the user's 21 settings.
 // A write the file system refuses throws qx::Error("Unable to write to " + path).
-#include "app/SessionSelection.h"
-#include "settings/UserSettings.h"
+#include "session/SessionSelection.h"
+#include "session/UserSettings.h"
 #include <string>
 
 namespace qx {

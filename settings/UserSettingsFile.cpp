@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Ini.h"
 #include "settings/SettingsFiles.h"
+#include "platform/Clock.h"
 
 namespace qx {
 
@@ -13,7 +14,7 @@ namespace {
 constexpr const char* kSection = "Setup";
 
 DayCount FirstOfThisYear() {
-    return DayCountOf({CivilDateOf(Today()).year, 1, 1});
+    return DayCountOf({CivilDateOf(platform::Today()).year, 1, 1});
 }
 
 class Reader {

@@ -1,7 +1,6 @@
 // Day counts from the zero date 30 December 1899, through the proleptic Gregorian
 // day number of each date (days since 1 March of year 0).
 #include "text/Dates.h"
-#include "platform/Clock.h"
 
 #include <cstdio>
 
@@ -78,11 +77,6 @@ CivilDate CivilDateOf(DayCount days) {
     date.month = shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9;
     date.year = yearOfEra + era * 400 + (date.month <= 2 ? 1 : 0);
     return date;
-}
-
-DayCount Today() {
-    const std::tm local = platform::LocalTime(platform::NowUnix());
-    return DayCountOf({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday});
 }
 
 std::string FormatDayMonthYear(DayCount days) {

@@ -21,9 +21,6 @@ int DaysInMonth(int year, int month);
 DayCount DayCountOf(const CivilDate& date);
 CivilDate CivilDateOf(DayCount days);
 
-// Today's date in local time, from the platform clock (which tests can replace).
-DayCount Today();
-
 // "dd.mm.yyyy", the process date format.
 std::string FormatDayMonthYear(DayCount days);
 // "yyyymmdd", as the date filters compare dates.

@@ -1,5 +1,4 @@
 #include "text/TextHelpers.h"
-#include "platform/FileSystem.h"
 #include "text/Utf8.h"
 
 #include <algorithm>
@@ -8,31 +7,12 @@ namespace qx {
 
 namespace {
 
-bool IsAsciiLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 bool IsSeparator(const CodePoint& cp, const std::vector<CodePoint>& separators) {
     return std::any_of(separators.begin(), separators.end(),
                        [&](const CodePoint& s) { return s.value == cp.value && s.invalidByte == cp.invalidByte; });
 }
 
 } // namespace
-
-std::string AppendBackslash(const std::string& path) {
-    if (path.empty())
-        return path;
-    const char last = path.back();
-    if (last == platform::kPathSeparator || (platform::kHasDriveLetters && last == ':'))
-        return path;
-    if (platform::kHasDriveLetters && path.size() == 1 && IsAsciiLetter(last))
-        return path + ":" + platform::kPathSeparator;
-    return path + platform::kPathSeparator;
-}
-
-bool IsDirectory(const std::string& path) {
-    return !path.empty() && platform::IsExistingDirectory(path);
-}
 
 std::uint8_t TokenCount(const std::string& text, const std::string& separators) {
     if (text.empty())

@@ -1,5 +1,5 @@
 #pragma once
-// Free routines on texts and paths shared by the whole program.
+// Free routines on texts shared by the whole program.
 // The UTF-8 routines count characters (code points); the 8-bit ones count bytes.
 #include "text/EightBitText.h"
 #include <cstdint>
@@ -7,10 +7,6 @@
 #include <string>
 
 namespace qx {
-
-// Folder path with a trailing separator; a lone drive letter becomes a drive root where drives exist.
-std::string AppendBackslash(const std::string& path);
-bool IsDirectory(const std::string& path);
 
 // 1 + the number of separator characters in `text` (8-bit, wraps), 0 for an empty text.
 std::uint8_t TokenCount(const std::string& text, const std::string& separators);

@@ -1,7 +1,7 @@
 #include "update/UpdateHttp.h"
 
 #include "BuildConfig.h"
-#include "app/Error.h"
+#include "text/Error.h"
 #include "platform/Environment.h"
 #include "update/HttpUrl.h"
 #include "update/TransferStream.h"

@@ -1,11 +1,11 @@
 // qxbatch: the transfer of one user without a window, for scheduled runs. The same
 // start-up, export run, archive, check and dispatch as the window's "Začni".
-#include "app/ConsoleOperator.h"
-#include "app/ErrorGuard.h"
-#include "app/MainWindowLogic.h"
-#include "app/Session.h"
-#include "app/Startup.h"
-#include "extract/ExportRun.h"
+#include "app/batch/ConsoleOperator.h"
+#include "run/ErrorGuard.h"
+#include "run/Choice.h"
+#include "session/Session.h"
+#include "run/Startup.h"
+#include "run/ExportRun.h"
 #include "platform/CodePage.h"
 #include "platform/Console.h"
 #include "text/Dates.h"
@@ -93,12 +93,12 @@ int main(int argc, char** argv) {
     std::string rootText = startup.rootBoxText;
     if (args->root) {
         rootText = qx::platform::UpperCase(*args->root);
-        qx::ComboBox1Change(session, rootText);
+        qx::SelectRoot(session, rootText);
     }
-    qx::ListBox1Click(session, user);
+    qx::SelectUser(session, user);
 
     qx::ConsoleOperator ui(rootText, user, args->endDate);
-    qx::RunGuarded(ui, [&] { qx::Button1Click(session, ui); });
+    qx::RunGuarded(ui, [&] { qx::StartTransfer(session, ui); });
     if (ui.failed())
         return kExitTransferFailed;
     switch (session.delivery) {

@@ -1,13 +1,13 @@
 #include "app/win32/TForm1.h"
 
-#include "app/ErrorGuard.h"
-#include "app/MainWindowLogic.h"
+#include "run/ErrorGuard.h"
+#include "run/Choice.h"
 #include "app/win32/Controls.h"
 #include "app/win32/MessageBoxes.h"
 #include "app/win32/TfKoncniDatum.h"
 #include "app/win32/TfSetup.h"
 #include "app/win32/UpdateOffer.h"
-#include "extract/ExportRun.h"
+#include "run/ExportRun.h"
 #include "platform/Environment.h"
 #include "platform/Process.h"
 #include "platform/WideText_win32.h"
@@ -114,12 +114,12 @@ void TForm1::showUserList(int selectedRow) {
 }
 
 void TForm1::Button1Click() {
-    RunGuarded(*this, [&] { qx::Button1Click(session_, *this); });
+    RunGuarded(*this, [&] { qx::StartTransfer(session_, *this); });
     closeWhenIdle();
 }
 
 void TForm1::Button2Click() {
-    RunGuarded(*this, [&] { qx::Button2Click(session_, *this); });
+    RunGuarded(*this, [&] { qx::EditUserSettings(session_, *this); });
     closeWhenIdle();
 }
 
@@ -150,14 +150,14 @@ void TForm1::ComboBox1Change(bool fromList) {
     if (!fromList && TextOf(ComboBox1) != entry)
         entry.clear();
     RunGuarded(*this, [&] {
-        qx::ComboBox1Change(session_, entry);
+        qx::SelectRoot(session_, entry);
         showUserList(-1);
     });
 }
 
 void TForm1::ListBox1Click() {
     const std::optional<std::string> user = selectedUser();
-    RunGuarded(*this, [&] { qx::ListBox1Click(session_, user); });
+    RunGuarded(*this, [&] { qx::SelectUser(session_, user); });
 }
 
 LRESULT TForm1::handle(UINT message, WPARAM wParam, LPARAM lParam) {

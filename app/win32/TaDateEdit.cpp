@@ -1,6 +1,6 @@
 #include "app/win32/TaDateEdit.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 #include "app/win32/Controls.h"
 #include "platform/WideText_win32.h"
 

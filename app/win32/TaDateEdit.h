@@ -2,7 +2,7 @@
 // The date field as the system's own edit control, subclassed: it forwards typed keys and the
 // leaving of the focus to the date field's logic and shows the text it gives, in the colour
 // of its verdict.
-#include "controls/DateEditState.h"
+#include "datefield/DateEditState.h"
 #include "text/Dates.h"
 
 #include <functional>

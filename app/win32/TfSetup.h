@@ -3,7 +3,7 @@
 // and how the archive is delivered.
 #include "app/win32/ModalDialog.h"
 #include "app/win32/TaDateEdit.h"
-#include "settings/UserSettings.h"
+#include "session/UserSettings.h"
 
 #include <memory>
 #include <string>

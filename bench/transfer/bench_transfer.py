@@ -58,7 +58,7 @@ def grow_company(folder, megabytes):
 
 
 def archive_password(binary):
-    scrambled = re.search(r'"([0-9A-F]{34})"', (SOURCE / "archive/ArchivePassword.cpp").read_text()).group(1)
+    scrambled = re.search(r'"([0-9A-F]{34})"', (SOURCE / "run/ArchivePassword.cpp").read_text()).group(1)
     return subprocess.run([binary / "bin/qxscramble", "-d", scrambled], check=True, capture_output=True,
                           text=True).stdout.rstrip("\n")
 

@@ -1,7 +1,7 @@
 // libFuzzer target: the archive reader over arbitrary bytes. Reading the directory and testing
 // every entry may fail with qx::Error, never read out of bounds or crash.
-#include "app/Error.h"
-#include "archive/ZipReader.h"
+#include "text/Error.h"
+#include "zip/ZipReader.h"
 
 #include <cstddef>
 #include <cstdint>

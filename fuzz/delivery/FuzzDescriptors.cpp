@@ -1,7 +1,7 @@
 // An account descriptor from any bytes, as the service's web root sends it (scrambled hex)
 // and as it reads once descrambled: the fields, the integer fields, the round trip.
-#include "app/Error.h"
-#include "app/Session.h"
+#include "text/Error.h"
+#include "session/Session.h"
 #include "delivery/AccountFetch.h"
 #include "delivery/IntegerText.h"
 #include "delivery/Scramble.h"

@@ -1,5 +1,5 @@
 // FTP control replies, PASV addresses and MLSD listings on arbitrary bytes.
-#include "app/Error.h"
+#include "text/Error.h"
 #include "fuzz/ftpnet/MemoryStream.h"
 #include "net/FtpListing.h"
 #include "net/LineReader.h"

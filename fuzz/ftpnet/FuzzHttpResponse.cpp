@@ -1,6 +1,6 @@
 // The HTTP response reader (status line, headers, chunked / counted / open bodies) on
 // arbitrary bytes: it must end in a response or a qx::Error, never crash or loop.
-#include "app/Error.h"
+#include "text/Error.h"
 #include "fuzz/ftpnet/MemoryStream.h"
 #include "net/HttpResponse.h"
 

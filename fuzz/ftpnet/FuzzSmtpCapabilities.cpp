@@ -1,6 +1,6 @@
 // An EHLO reply from any bytes: the reply parser, then the capability lines, the STARTTLS
 // offer and the AUTH mechanisms read from them.
-#include "app/Error.h"
+#include "text/Error.h"
 #include "fuzz/Check.h"
 #include "fuzz/ftpnet/MemoryStream.h"
 #include "net/LineReader.h"

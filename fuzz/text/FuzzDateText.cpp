@@ -1,6 +1,6 @@
 // A date text from any bytes, in every order the date field knows: a date that is read is a
 // real one, and "dd.mm.yyyy" written from it reads back as the same day.
-#include "controls/DateParser.h"
+#include "datefield/DateParser.h"
 #include "fuzz/Check.h"
 #include "text/Dates.h"
 

@@ -1,9 +1,9 @@
-#include "archive/ArchiveStep.h"
+#include "run/ArchiveStep.h"
 #include "ArchiveTestSupport.h"
-#include "app/Error.h"
-#include "archive/ArchiveName.h"
-#include "archive/ArchivePassword.h"
-#include "archive/FileSelection.h"
+#include "text/Error.h"
+#include "run/ArchiveName.h"
+#include "run/ArchivePassword.h"
+#include "zip/FileSelection.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "tests/support/LinuxPeers.h"
@@ -124,7 +124,7 @@ TEST_F(ArchiveStepTest, DamagedEntriesGiveOneMessageAndNoDispatch) {
     step.writer().setArchivePath(archive);
     step.reader().setEvents(
         {.entryStart = [&](const std::string&) { ++started; }, .filePercent = {}, .totalPercent = {}});
-    step.Zipper1ZipComplete(2, dispatch);
+    step.OnArchiveWritten(2, dispatch);
     EXPECT_EQ(ui.messages, std::vector<std::string>{kDamaged});
     EXPECT_EQ(started, 1);
     EXPECT_EQ(dispatched, 0);
@@ -147,7 +147,7 @@ TEST_F(ArchiveStepTest, UndecodableStreamEndsTheHandlerWithTheDecoderError) {
     step.writer().setArchivePath(archive);
     ui.barVisible[ProgressBar::File] = true;
     try {
-        step.Zipper1ZipComplete(1, dispatch);
+        step.OnArchiveWritten(1, dispatch);
         FAIL() << "no error";
     } catch (const Error& e) {
         EXPECT_STREQ(e.what(), "error");

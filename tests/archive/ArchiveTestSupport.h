@@ -1,6 +1,6 @@
 #pragma once
 // Helpers of the archive tests: outside tools, table-like file contents, the field dump.
-#include "archive/ArchiveDevices.h"
+#include "zip/ArchiveDevices.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,12 +1,12 @@
 // Packing and checking with several workers: the archive stays one that every reader reads,
 // the events stay those of one worker, and faults end the work as they do with one.
 #include "ArchiveTestSupport.h"
-#include "app/Error.h"
-#include "archive/ArchivePassword.h"
-#include "archive/EntryWriter.h"
-#include "archive/WorkerPool.h"
-#include "archive/ZipReader.h"
-#include "archive/ZipWriter.h"
+#include "text/Error.h"
+#include "run/ArchivePassword.h"
+#include "zip/EntryWriter.h"
+#include "zip/WorkerPool.h"
+#include "zip/ZipReader.h"
+#include "zip/ZipWriter.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "tests/support/LinuxPeers.h"

@@ -1,9 +1,9 @@
 #include "ArchiveTestSupport.h"
-#include "app/Error.h"
-#include "archive/ArchivePassword.h"
-#include "archive/EntryWriter.h"
-#include "archive/ZipFormat.h"
-#include "archive/ZipWriter.h"
+#include "text/Error.h"
+#include "run/ArchivePassword.h"
+#include "zip/EntryWriter.h"
+#include "zip/ZipFormat.h"
+#include "zip/ZipWriter.h"
 #include "platform/CodePage.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
@@ -91,7 +91,7 @@ TEST_F(WriterTest, ArchiveIsLeftForReadersOutsideTheTest) {
     addFile("pers.dbf", test::TableLikeBytes(5000, 2));
     addFile("prazna.dbf", "");
     ASSERT_EQ(writer.pack(), 3);
-    const std::string target = AppendBackslash(keep) + "FIRMAP";
+    const std::string target = platform::AppendBackslash(keep) + "FIRMAP";
     ASSERT_TRUE(platform::CopyFileReplacing(writer.archivePath(), target + ".zip"));
     test::WriteWholeFile(target + ".password", password);
 }

@@ -3,9 +3,9 @@
 // land in a sparse file (a hole, then the archive), which unzip and our reader read back.
 #include "ArchiveTestSupport.h"
 #include "tests/support/LinuxPeers.h"
-#include "archive/ArchivePassword.h"
-#include "archive/ZipReader.h"
-#include "archive/ZipWriter.h"
+#include "run/ArchivePassword.h"
+#include "zip/ZipReader.h"
+#include "zip/ZipWriter.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "tests/support/TempDir.h"

@@ -1,6 +1,6 @@
-#include "controls/DateEditState.h"
+#include "datefield/DateEditState.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 #include "platform/Clock.h"
 #include "tests/support/ErrorText.h"
 
@@ -47,12 +47,12 @@ TEST(DateOrder, MasksAndFullForms) {
 
 TEST(DateEditState, StartsWithTodayAndTheSystemOrder) {
     const DateEditState state(kSlovenianShortFormat);
-    EXPECT_EQ(state.lastValidDate(), Today());
+    EXPECT_EQ(state.lastValidDate(), platform::Today());
     EXPECT_EQ(state.order(), DateOrder::DayFirst);
     EXPECT_TRUE(state.useOSDateFormat());
     EXPECT_EQ(state.dateFormat(), "");
     EXPECT_TRUE(state.zeroDateIsValid());
-    EXPECT_EQ(state.epoch(), DefaultEpoch(CivilDateOf(Today()).year));
+    EXPECT_EQ(state.epoch(), DefaultEpoch(CivilDateOf(platform::Today()).year));
 }
 
 TEST(DateEditState, EpochFollowsTheYearOfToday) {
@@ -67,7 +67,7 @@ TEST(DateEditState, EpochFollowsTheYearOfToday) {
         platform::SetClockForTests([now = now] { return now; });
         const DateEditState state(kSlovenianShortFormat);
         EXPECT_EQ(state.epoch(), epoch) << now;
-        EXPECT_EQ(state.lastValidDate(), Today());
+        EXPECT_EQ(state.lastValidDate(), platform::Today());
     }
     platform::SetClockForTests({});
 }
@@ -177,7 +177,7 @@ TEST(DateEditState, KeysOfTheField) {
         {"Escape shows the committed date", 27, "31.1", false, Effect::ShowCommitted, kZeroDate},
         {"backspace is the edit's own", 8, "31.12.2025", false, Effect::PassThrough, kZeroDate},
         {"Ctrl+V is the edit's own", 22, "", false, Effect::PassThrough, kZeroDate},
-        {"* commits today", U'*', "31.12.2025", false, Effect::CommitDate, Today()},
+        {"* commits today", U'*', "31.12.2025", false, Effect::CommitDate, platform::Today()},
         {"/ empties", U'/', "31.12.2025", false, Effect::Empty, kZeroDate},
         {"+ steps from the committed date", U'+', "1.1.2024", false, Effect::CommitDate, Day(2026, 1, 1)},
         {"- steps back", U'-', "31.12.2025", false, Effect::CommitDate, Day(2025, 12, 30)},

@@ -1,4 +1,4 @@
-#include "controls/DateParser.h"
+#include "datefield/DateParser.h"
 
 #include <gtest/gtest.h>
 #include <string>

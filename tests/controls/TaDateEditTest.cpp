@@ -1,6 +1,7 @@
-#include "controls/TaDateEdit.h"
+#include "app/qt/TaDateEdit.h"
 
 #include "WidgetTestSupport.h"
+#include "platform/Clock.h"
 
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -51,8 +52,8 @@ protected:
 
 TEST_F(DateField, StartsWithTodayInTheSystemOrder) {
     TaDateEdit fresh;
-    EXPECT_EQ(fresh.date(), Today());
-    EXPECT_EQ(fresh.text().toStdString(), FormatDate(Today(), DateOrder::DayFirst, '.'));
+    EXPECT_EQ(fresh.date(), platform::Today());
+    EXPECT_EQ(fresh.text().toStdString(), FormatDate(platform::Today(), DateOrder::DayFirst, '.'));
     EXPECT_TRUE(fresh.useOSDateFormat());
     EXPECT_TRUE(fresh.zeroDateIsValid());
     EXPECT_EQ(fresh.colorTextOK(), QColor(Qt::black));
@@ -140,8 +141,8 @@ TEST_F(DateField, EscapeShowsTheCommittedDateAgain) {
 
 TEST_F(DateField, StarCommitsTodayAndSlashEmpties) {
     QTest::keyClick(field, '*');
-    EXPECT_EQ(field->date(), Today());
-    EXPECT_EQ(field->selectedText().toStdString(), FormatDate(Today(), DateOrder::DayFirst, '.'));
+    EXPECT_EQ(field->date(), platform::Today());
+    EXPECT_EQ(field->selectedText().toStdString(), FormatDate(platform::Today(), DateOrder::DayFirst, '.'));
 
     QTest::keyClick(field, '/');
     EXPECT_EQ(field->text(), "");
@@ -150,14 +151,14 @@ TEST_F(DateField, StarCommitsTodayAndSlashEmpties) {
 
     field->setZeroDateIsValid(false);
     EXPECT_EQ(textColour(), QColor(Qt::red));
-    EXPECT_EQ(field->date(), Today()); // the empty text is invalid now: the committed date
+    EXPECT_EQ(field->date(), platform::Today()); // the empty text is invalid now: the committed date
 }
 
 TEST_F(DateField, StarRefusedByTheCheckReportsTheError) {
-    field->setOnCheckDate([](TaDateEdit&, DayCount date) { return date != Today(); });
+    field->setOnCheckDate([](TaDateEdit&, DayCount date) { return date != platform::Today(); });
     QTest::keyClick(field, '*');
     ASSERT_EQ(hooks.errors.size(), 1u);
-    EXPECT_EQ(hooks.errors[0], "Invalid Date: " + FormatDate(Today(), DateOrder::DayFirst, '.'));
+    EXPECT_EQ(hooks.errors[0], "Invalid Date: " + FormatDate(platform::Today(), DateOrder::DayFirst, '.'));
     EXPECT_EQ(field->date(), Day(2025, 12, 31));
 }
 

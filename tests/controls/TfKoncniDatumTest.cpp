@@ -1,4 +1,4 @@
-#include "extract/TfKoncniDatum.h"
+#include "app/qt/TfKoncniDatum.h"
 
 #include "WidgetTestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "settings/TfSetup.h"
+#include "app/qt/TfSetup.h"
 
 #include "WidgetTestSupport.h"
 

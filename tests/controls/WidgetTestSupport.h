@@ -1,6 +1,6 @@
 #pragma once
 // Shared by the widget tests: a shown, active window and hooks that record beeps and errors.
-#include "controls/TaDateEdit.h"
+#include "app/qt/TaDateEdit.h"
 
 #include <QApplication>
 #include <QTest>

@@ -33,7 +33,7 @@ WINDOWS_BIN = os.environ.get("QX_WINDOWS_BIN")
 
 
 def archive_password():
-    source = (SOURCE / "archive/ArchivePassword.cpp").read_text()
+    source = (SOURCE / "run/ArchivePassword.cpp").read_text()
     scrambled = re.search(r'"([0-9A-F]{34})"', source).group(1)
     return subprocess.run([BINARY / "bin/qxscramble", "-d", scrambled], check=True, capture_output=True).stdout.rstrip(b"\n")
 

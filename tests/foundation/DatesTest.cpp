@@ -78,7 +78,7 @@ TEST(Dates, TodayFollowsTheReplaceableClock) {
     test::SetEnvironment("TZ", "UTC");
     tzset();
     platform::SetClockForTests([] { return std::int64_t{1584230400}; }); // 2020-03-15 00:00 UTC
-    EXPECT_EQ(CivilDateOf(Today()), (CivilDate{2020, 3, 15}));
+    EXPECT_EQ(CivilDateOf(platform::Today()), (CivilDate{2020, 3, 15}));
     EXPECT_EQ(platform::LocalUtcOffsetMinutes(1584230400), 0);
     platform::SetClockForTests({});
     EXPECT_GT(platform::NowUnix(), 1584230400);

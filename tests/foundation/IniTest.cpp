@@ -1,5 +1,5 @@
 #include "platform/Ini.h"
-#include "app/Error.h"
+#include "text/Error.h"
 #include "platform/FileSystem.h"
 #include "platform/IniDocument.h"
 #include "tests/support/TempDir.h"

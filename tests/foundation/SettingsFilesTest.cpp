@@ -1,5 +1,5 @@
 #include "settings/SettingsFiles.h"
-#include "app/Error.h"
+#include "text/Error.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"

@@ -1,6 +1,6 @@
-#include "app/Startup.h"
-#include "app/Error.h"
-#include "app/MainWindowLogic.h"
+#include "run/Startup.h"
+#include "text/Error.h"
+#include "run/Choice.h"
 #include "platform/CodePage.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
@@ -242,28 +242,28 @@ TEST(VersionLabel, TableOfCases) {
 
 TEST_F(Startup, ChangingTheRootListsItsUsersAndKeepsTheUser) {
     start(root1 + ";" + root2);
-    ComboBox1Change(session, sel.rootBoxEntries[1]);
+    SelectRoot(session, sel.rootBoxEntries[1]);
     EXPECT_EQ(sel.listedRoot, upperRoot(root2));
     EXPECT_EQ(sel.dataRoot, upperRoot(root2));
     EXPECT_EQ(sel.userList, (std::vector<std::string>{"DRUGA._G", "SKUPNO    "}));
     EXPECT_EQ(sel.userDir, "FIRMA.P");
     EXPECT_FALSE(platform::PathExists(exe + "qx.ini"));
 
-    ComboBox1Change(session, UpperCase(spare)); // a typed root gets its separator
+    SelectRoot(session, UpperCase(spare)); // a typed root gets its separator
     EXPECT_EQ(sel.listedRoot, upperRoot(spare));
     EXPECT_EQ(sel.userList, (std::vector<std::string>{"FIRMA20.P", "SKUPNO    "}));
 }
 
 TEST_F(Startup, ClickingAUserSavesRootThenUser) {
     start(root1 + ";" + root2);
-    ComboBox1Change(session, sel.rootBoxEntries[1]);
-    ListBox1Click(session, std::string("DRUGA._G"));
+    SelectRoot(session, sel.rootBoxEntries[1]);
+    SelectUser(session, std::string("DRUGA._G"));
     EXPECT_EQ(sel.userDir, "DRUGA._G");
     EXPECT_EQ(ReadWholeFile(exe + "qx.ini"), "[Setup]\r\nSkupno=" + upperRoot(root2) + "\r\nUserdir=DRUGA._G\r\n");
 
-    ListBox1Click(session, std::string("SKUPNO    "));
+    SelectUser(session, std::string("SKUPNO    "));
     EXPECT_EQ(ReadWholeFile(exe + "qx.ini"), "[Setup]\r\nSkupno=" + upperRoot(root2) + "\r\nUserdir=SKUPNO    \r\n");
-    ListBox1Click(session, std::nullopt);
+    SelectUser(session, std::nullopt);
     EXPECT_EQ(sel.userDir, "SKUPNO    ");
 
     // The next start finds no folder SKUPNO under the root and forgets the choice.
@@ -278,7 +278,7 @@ TEST_F(Startup, ARefusedSaveReportsTheFile) {
     WriteWholeFile(exe + "qx.ini", "");
     ASSERT_TRUE(platform::SetReadOnly(exe + "qx.ini", true));
     try {
-        ListBox1Click(session, std::string("FIRMA.P"));
+        SelectUser(session, std::string("FIRMA.P"));
         FAIL() << "no error";
     } catch (const Error& error) {
         EXPECT_EQ(std::string(error.what()), "Unable to write to " + exe + "qx.ini");

@@ -29,7 +29,7 @@ std::vector<BackslashCase> BackslashCases() {
 
 TEST(AppendBackslash, TableOfCases) {
     for (const BackslashCase& c : BackslashCases())
-        EXPECT_EQ(AppendBackslash(c.in), c.out) << "input \"" << c.in << "\"";
+        EXPECT_EQ(platform::AppendBackslash(c.in), c.out) << "input \"" << c.in << "\"";
 }
 
 struct TokenCase {
@@ -147,12 +147,12 @@ TEST(IsDirectory, FoldersFilesAndMissingPaths) {
     test::TempDir dir;
     test::WriteWholeFile(dir.file("file.txt"), "x");
     platform::CreateDirectories(dir.file("Sub"));
-    EXPECT_TRUE(IsDirectory(dir.path()));
-    EXPECT_TRUE(IsDirectory(dir.file("Sub")));
-    EXPECT_TRUE(IsDirectory(dir.file("SUB")));
-    EXPECT_FALSE(IsDirectory(dir.file("file.txt")));
-    EXPECT_FALSE(IsDirectory(dir.file("missing")));
-    EXPECT_FALSE(IsDirectory(""));
+    EXPECT_TRUE(platform::IsDirectory(dir.path()));
+    EXPECT_TRUE(platform::IsDirectory(dir.file("Sub")));
+    EXPECT_TRUE(platform::IsDirectory(dir.file("SUB")));
+    EXPECT_FALSE(platform::IsDirectory(dir.file("file.txt")));
+    EXPECT_FALSE(platform::IsDirectory(dir.file("missing")));
+    EXPECT_FALSE(platform::IsDirectory(""));
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // Folder rights as POSIX has them; a Windows folder that refuses listing is made otherwise.
-#include "app/UserDirectories.h"
+#include "run/UserDirectories.h"
 #include "platform/FileSystem.h"
 #include "tests/support/TempDir.h"
 

@@ -1,4 +1,4 @@
-#include "app/UserDirectories.h"
+#include "run/UserDirectories.h"
 #include "platform/FileSystem.h"
 #include "tests/support/TempDir.h"
 #include "text/Utf8.h"

@@ -4,7 +4,7 @@
 #include "delivery/IntegerText.h"
 #include "delivery/Scramble.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 #include "tests/ftpnet/PeerServers.h"
 #include "tests/support/ErrorText.h"
 #include "tests/support/TestEnvironment.h"

@@ -3,7 +3,7 @@
 #include "net/FtpClient.h"
 #include "net/PassiveAddress.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 #include "tests/ftpnet/PeerServers.h"
 #include "tests/support/ErrorText.h"
 #include "tests/support/TempDir.h"

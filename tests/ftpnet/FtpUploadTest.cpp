@@ -3,7 +3,7 @@
 #include "delivery/FtpUpload.h"
 #include "delivery/Scramble.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 #include "tests/ftpnet/PeerServers.h"
 #include "tests/support/RecordingOperator.h"
 #include "tests/support/TempDir.h"

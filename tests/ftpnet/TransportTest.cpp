@@ -1,7 +1,7 @@
 // The connection stack and the line-protocol core against scripted servers.
 #include "net/PingPong.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 #include "tests/ftpnet/PeerServers.h"
 #include "tests/support/ErrorText.h"
 

@@ -1,12 +1,13 @@
 // The run behind "Začni" on a sample installation, through the operator interface.
 #include "tests/run/RunFixture.h"
 
-#include "app/ErrorGuard.h"
-#include "extract/ExportRun.h"
+#include "run/ErrorGuard.h"
+#include "run/ExportRun.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/Ini.h"
 #include "settings/SettingsFiles.h"
+#include "platform/Clock.h"
 
 #include <gmock/gmock.h>
 
@@ -52,7 +53,7 @@ protected:
         return at == std::string::npos ? -1 : std::stoi(dump.substr(at + 9));
     }
     void run() {
-        RunGuarded(ui, [&] { Button1Click(session, ui); });
+        RunGuarded(ui, [&] { StartTransfer(session, ui); });
     }
     // The log up to the end of the copies.
     std::vector<std::string> copyLog() {
@@ -79,7 +80,7 @@ TEST_F(ExportRunTest, CopyAllModeCopiesEveryTableWholeWithoutAskingForTheEndDate
 
     EXPECT_TRUE(ui.errors.empty()) << ui.errors.front();
     EXPECT_EQ(ui.endDateQuestions, 0);
-    EXPECT_EQ(session.run.endDateKey, FormatYyyymmdd(Today()));
+    EXPECT_EQ(session.run.endDateKey, FormatYyyymmdd(platform::Today()));
     EXPECT_THAT(copyLog(), ElementsAreArray({"Prepis podatkov v delovno mapo", "", "POPA.DBF", "PERS.DBF", "VSTR.DBF",
                                              "ORGE.DBF", "MATE.DBF", "RACN.DBF", "RACP.DBF", "STRO.DBF", "PTNL.DBF",
                                              "KNZR.DBF", "PRAC.DBF", "PRAP.DBF"}));
@@ -138,8 +139,8 @@ TEST_F(ExportRunTest, EndDateDialogClosedOrNotAskedLeavesToday) {
         ui.endDateQuestions = 0;
         run();
         EXPECT_EQ(ui.endDateQuestions, c.questions);
-        EXPECT_EQ(session.run.endDate, Today());
-        EXPECT_EQ(session.run.endDateText, FormatDayMonthYear(Today()));
+        EXPECT_EQ(session.run.endDate, platform::Today());
+        EXPECT_EQ(session.run.endDateText, FormatDayMonthYear(platform::Today()));
     }
 }
 
@@ -242,7 +243,7 @@ TEST_F(ExportRunTest, ARunNeedsASelectedUserAndNeverStartsTwice) {
     ui.user = "FIRMA.P";
     session.runInProgress = true;
     run();
-    Button2Click(session, ui);
+    EditUserSettings(session, ui);
     EXPECT_THAT(ui.messages, ElementsAreArray({"Prenos podatkov že poteka. Počakajte, da se konča.",
                                                "Prenos podatkov že poteka. Počakajte, da se konča."}));
     EXPECT_TRUE(ui.log.empty());

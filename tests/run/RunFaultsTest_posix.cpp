@@ -4,10 +4,10 @@
 // the archive's name unless it is a whole archive.
 #include "tests/run/RunFixture.h"
 
-#include "app/ErrorGuard.h"
-#include "archive/ArchivePassword.h"
+#include "run/ErrorGuard.h"
+#include "run/ArchivePassword.h"
 #include "dbf/Bytes.h"
-#include "extract/ExportRun.h"
+#include "run/ExportRun.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderLock.h"
@@ -61,7 +61,7 @@ protected:
         return platform::PathExists(userFolder("FIRMA.P") + name) ? userFolder("FIRMA.P") + name : root() + name;
     }
     void run() {
-        RunGuarded(ui, [&] { Button1Click(session, ui); });
+        RunGuarded(ui, [&] { StartTransfer(session, ui); });
     }
     // What must hold after every failed run.
     void expectFailedCleanly(const std::map<std::string, std::string>& rootBefore) {

@@ -1,8 +1,8 @@
 #include "tests/run/RunFixture.h"
 
-#include "app/MainWindowLogic.h"
-#include "app/Startup.h"
-#include "extract/ExportRun.h"
+#include "run/Choice.h"
+#include "run/Startup.h"
+#include "run/ExportRun.h"
 #include "settings/SettingsFiles.h"
 
 #include <cstdio>
@@ -64,8 +64,8 @@ void RunFixture::SetUp() {
 }
 
 void RunFixture::selectUser(const std::string& user) {
-    ComboBox1Change(session, ui.rootText);
-    ListBox1Click(session, user);
+    SelectRoot(session, ui.rootText);
+    SelectUser(session, user);
     ui.user = user;
 }
 

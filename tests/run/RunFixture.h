@@ -1,7 +1,7 @@
 #pragma once
 // A sample KERNO installation (generated once per test program, copied for each test),
 // a program folder of the test's own, and a session started on them as the window starts.
-#include "app/Session.h"
+#include "session/Session.h"
 #include "tests/support/RecordingOperator.h"
 #include "tests/support/TempDir.h"
 

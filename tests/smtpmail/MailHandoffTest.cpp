@@ -1,6 +1,6 @@
 #include "delivery/MailHandoff.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/Ini.h"

@@ -3,7 +3,7 @@
 #include "platform/FileSystem.h"
 #include "tests/support/LinuxPeers.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 #include "platform/Clock.h"
 #include "tests/smtpmail/MailReader.h"
 

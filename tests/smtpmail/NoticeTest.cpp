@@ -1,7 +1,7 @@
 #include "delivery/Notice.h"
 
 #include "BuildConfig.h"
-#include "app/Error.h"
+#include "text/Error.h"
 #include "delivery/Scramble.h"
 #include "platform/Clock.h"
 #include "tests/smtpmail/MailReader.h"

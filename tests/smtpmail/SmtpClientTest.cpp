@@ -1,7 +1,7 @@
 #include "net/SmtpClient.h"
 #include "tests/support/LinuxPeers.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 #include "net/MessageEncoder.h"
 #include "net/MimeText.h"
 #include "tests/smtpmail/SmtpPeers.h"
@@ -55,7 +55,7 @@ std::string ConnectError(SmtpClient& client) {
     try {
         client.connect();
     } catch (const qx::Error& e) {
-        return e.kind() + ": " + e.what();
+        return e.kindName() + ": " + e.what();
     }
     return "";
 }

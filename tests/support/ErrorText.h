@@ -1,7 +1,7 @@
 #pragma once
 // The text of the qx::Error an action throws, or "(no error)": lets a table of cases compare
 // the program's error texts exactly.
-#include "app/Error.h"
+#include "text/Error.h"
 
 #include <functional>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 // An operator interface for tests: records the log, the messages, the errors and the bars,
 // and answers the dialogs with what the test set up in advance.
-#include "app/OperatorInterface.h"
+#include "session/OperatorInterface.h"
 
 #include <map>
 #include <string>

@@ -1,13 +1,13 @@
 // The whole update through the real component and dialogs (offscreen), against a real
 // server on 127.0.0.1: the offer, the question, the wizard, the downloads, failures, the
 // cancel, and the hand-over to the replacement program that restarts a stand-in program.
-#include "app/MessageBox.h"
+#include "app/qt/MessageBox.h"
 #include "tests/update/SignedRelease.h"
 #include "tests/update/UpdateServer.h"
-#include "update/UpdateOffer.h"
-#include "update/UpgradeController.h"
+#include "app/qt/UpdateOffer.h"
+#include "app/qt/UpgradeController.h"
 #include "update/UpgradeTexts.h"
-#include "update/UpgradeWizard.h"
+#include "app/qt/UpgradeWizard.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -2,6 +2,7 @@
 #include "app/win32/Controls.h"
 #include "app/win32/TfKoncniDatum.h"
 #include "tests/win32/WindowTestSupport.h"
+#include "platform/Clock.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +57,7 @@ TEST_F(Win32DateFieldTest, KeysTypedIntoTheField) {
         {"+ steps from the committed date", L"31.12.2025", -1, L"+", "01.01.2026", Day(2026, 1, 1), 0},
         {"- steps back", L"31.12.2025", -1, L"-", "30.12.2025", Day(2025, 12, 30), 0},
         {"+ on an invalid text beeps", L"31.02.2025", 10, L"+", "31.02.2025", Day(2025, 12, 31), 1},
-        {"* commits today", L"1.1", 3, L"*", nullptr, Today(), 0},
+        {"* commits today", L"1.1", 3, L"*", nullptr, platform::Today(), 0},
         {"/ empties", L"31.12.2025", 10, L"/", "", Day(2025, 12, 31), 0},
         {"letters beep", L"31.12", 5, L"ač", "31.12", Day(2025, 12, 31), 2},
         {"a full text is cut after the caret", L"31.12.2025", 2, L"5", "315", Day(2025, 12, 31), 0},

@@ -1,7 +1,7 @@
 // The main window on the offscreen platform, started on the generated sample installation.
-#include "app/MessageBox.h"
-#include "app/QtTranslation.h"
-#include "app/TForm1.h"
+#include "app/qt/MessageBox.h"
+#include "app/qt/QtTranslation.h"
+#include "app/qt/TForm1.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "tests/support/ChildProcess.h"

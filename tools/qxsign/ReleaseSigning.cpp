@@ -1,6 +1,6 @@
 #include "tools/qxsign/ReleaseSigning.h"
 
-#include "app/Error.h"
+#include "text/Error.h"
 #include "platform/Signature.h"
 #include "text/TextHelpers.h"
 #include "update/LocalFile.h"

@@ -4,7 +4,7 @@
 // (default: the information file's folder) by the last component of its URL, writes its size
 // and SHA-256 keys into the information file, then signs the file's exact bytes and writes
 // the signature beside it as INFORMATION_FILE.sig.
-#include "app/Error.h"
+#include "text/Error.h"
 #include "platform/FileSystem.h"
 #include "tools/qxsign/ReleaseSigning.h"
 #include "update/InformationFile.h"

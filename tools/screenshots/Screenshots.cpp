@@ -1,8 +1,8 @@
 // Saves pictures of the main window, the settings dialog and the end-date dialog, for the
 // documentation and for review. The main window is shown over the data root in VORTANE.
-#include "app/TForm1.h"
-#include "extract/TfKoncniDatum.h"
-#include "settings/TfSetup.h"
+#include "app/qt/TForm1.h"
+#include "app/qt/TfKoncniDatum.h"
+#include "app/qt/TfSetup.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,7 +2,7 @@
 // a user sees them, saved as PNG files into the folder given (scripts/screenshots-windows runs
 // it under Wine and Xvfb with VORTANE at the sample installation).
 //   qxshots.exe <folder>
-#include "app/Session.h"
+#include "session/Session.h"
 #include "app/win32/Controls.h"
 #include "app/win32/QuestionDialog.h"
 #include "app/win32/TForm1.h"
