@@ -130,6 +130,7 @@ void FtpClient::connect() {
     readFeatures();
     command("TYPE I", {200});
     command("SYST");
+    // Sent again on purpose: the service's servers have always seen this order of commands.
     command("TYPE I", {200});
 }
 

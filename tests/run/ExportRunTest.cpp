@@ -48,7 +48,7 @@ protected:
         return platform::PathExists(own) ? own : root() + name;
     }
     int recordCount(const std::string& path) {
-        const std::string dump = python(std::string(QX_SOURCE_DIR) + "/tests/tables/dbf_fixtures.py dump " + path);
+        const std::string dump = python(std::string(QX_SOURCE_DIR) + "/tests/dbf/dbf_fixtures.py dump " + path);
         const auto at = dump.find("\"count\": ");
         return at == std::string::npos ? -1 : std::stoi(dump.substr(at + 9));
     }
@@ -115,7 +115,7 @@ TEST_F(ExportRunTest, DateModeCopiesTheDocumentsOfThePeriodWithProgressDots) {
                                              "PTNL.DBF" + dots, "PRAC.DBF" + dots, "PRAP.DBF" + dots,
                                              "KNZR.DBF" + dots}));
     for (const DatedTable& table : kDated) {
-        const std::string verdict = python(std::string(QX_SOURCE_DIR) + "/tests/tables/dbf_fixtures.py check-copy " +
+        const std::string verdict = python(std::string(QX_SOURCE_DIR) + "/tests/dbf/dbf_fixtures.py check-copy " +
                                            sourceOf("DRUGA._G", table.source) + " " + workFile(table.copy) + " " +
                                            table.field + " 20250101 20250630");
         EXPECT_EQ(verdict, "OK\n") << table.copy;

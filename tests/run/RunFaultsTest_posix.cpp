@@ -11,7 +11,7 @@
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderLock.h"
-#include "tests/archive/ArchiveTestSupport.h"
+#include "tests/zip/ArchiveTestSupport.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/LinuxPeers.h"
 #include "tests/support/SmallFileSystem.h"

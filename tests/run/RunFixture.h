@@ -12,7 +12,7 @@ namespace qx::test {
 
 class RunFixture : public ::testing::Test {
 public:
-    // Runs a Python helper (tests/tables/dbf_fixtures.py and friends) and returns its standard output.
+    // Runs a Python helper (tests/dbf/dbf_fixtures.py and friends) and returns its standard output.
     static std::string python(const std::string& arguments, int* status = nullptr);
 
 protected:
