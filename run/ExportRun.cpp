@@ -167,25 +167,26 @@ std::string UserSettingsPath(const TSessionSelection& selection) {
     return selection.dataRoot + selection.userDir + platform::kPathSeparator + "QX.INI";
 }
 
-void StartTransfer(Session& session, OperatorInterface& ui) {
+DeliveryOutcome StartTransfer(Session& session, OperatorInterface& ui) {
     if (session.runInProgress) {
         ui.showMessage(kRunInProgress);
-        return;
+        return DeliveryOutcome::None;
     }
     if (!ui.selectedUser()) {
         ui.showMessage(kNoUserSelected);
-        return;
+        return DeliveryOutcome::None;
     }
     // Another process (a scheduled qxbatch, a second window) may be running over the same work folder.
     const platform::FolderLock workFolder(session.selection.workDir);
     if (workFolder.state() == platform::FolderLock::State::Busy) {
         ui.showMessage(kRunInProgress);
-        return;
+        return DeliveryOutcome::None;
     }
     if (workFolder.state() == platform::FolderLock::State::Failed)
         throw Error("Cannot lock the work folder \"" + session.selection.workDir + "\": " + workFolder.reason());
     RunInProgress guard(session);
     ExportRun(session, ui);
+    return session.delivery;
 }
 
 void EditUserSettings(Session& session, OperatorInterface& ui) {

@@ -6,8 +6,9 @@
 
 namespace qx {
 
-// The start button. A second start while a run is going is refused with a message.
-void StartTransfer(Session& session, OperatorInterface& ui);
+// The start button. A second start while a run is going is refused with a message. Returns what
+// the dispatch achieved (None when the run ended before it); a failure passes on as an error.
+DeliveryOutcome StartTransfer(Session& session, OperatorInterface& ui);
 
 // The settings dialog for the current user ("Nastavitve"); also opened by a run that finds no QX.INI.
 void EditUserSettings(Session& session, OperatorInterface& ui);

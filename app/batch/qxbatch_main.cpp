@@ -98,10 +98,11 @@ int main(int argc, char** argv) {
     qx::SelectUser(session, user);
 
     qx::ConsoleOperator ui(rootText, user, args->endDate);
-    qx::RunGuarded(ui, [&] { qx::StartTransfer(session, ui); });
+    qx::DeliveryOutcome outcome = qx::DeliveryOutcome::None;
+    qx::RunGuarded(ui, [&] { outcome = qx::StartTransfer(session, ui); });
     if (ui.failed())
         return kExitTransferFailed;
-    switch (session.delivery) {
+    switch (outcome) {
     case qx::DeliveryOutcome::Delivered:
         return kExitDelivered;
     case qx::DeliveryOutcome::UploadedNoticeNotSent:
