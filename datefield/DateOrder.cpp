@@ -1,15 +1,17 @@
 #include "datefield/DateOrder.h"
 
+#include "text/TextHelpers.h"
+
 #include <cctype>
 #include <cstdio>
 
 namespace qx {
 
 DateOrder DateOrderOfFormat(std::string_view format) {
-    const char first = format.empty() ? 'Y' : static_cast<char>(std::toupper(static_cast<unsigned char>(format[0])));
-    if (first == 'D')
+    const std::string first = AsciiUpperCase(std::string(format.substr(0, 1)));
+    if (first == "D")
         return DateOrder::DayFirst;
-    if (first == 'M')
+    if (first == "M")
         return DateOrder::MonthFirst;
     return DateOrder::YearFirst;
 }

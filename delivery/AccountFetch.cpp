@@ -17,15 +17,6 @@ constexpr const char* kMailSeparator = "\x01";
 // A descriptor is a few hundred bytes; this only stops a runaway server from filling memory.
 constexpr std::size_t kDescriptorLimit = 1 << 20;
 
-std::string RootOrDefault(const char* variable, const char* builtIn) {
-    std::string root = platform::GetEnvironmentText(variable);
-    if (root.empty())
-        root = builtIn;
-    while (!root.empty() && root.back() == '/')
-        root.pop_back();
-    return root;
-}
-
 net::TlsSettings DescriptorTls() {
     net::TlsSettings tls;
     tls.minVersion = net::TlsVersion::Tls1_0;
@@ -37,10 +28,10 @@ net::TlsSettings DescriptorTls() {
 } // namespace
 
 std::string ServiceHttpsRoot() {
-    return RootOrDefault("QX_HTTPS_ROOT", QX_HTTPS_ROOT_DEFAULT);
+    return platform::RootOrOverride("QX_HTTPS_ROOT", QX_HTTPS_ROOT_DEFAULT);
 }
 std::string ServiceHttpRoot() {
-    return RootOrDefault("QX_HTTP_ROOT", QX_HTTP_ROOT_DEFAULT);
+    return platform::RootOrOverride("QX_HTTP_ROOT", QX_HTTP_ROOT_DEFAULT);
 }
 
 std::string DownloadDescriptor(const std::string& fileName, const std::function<void()>& idle) {

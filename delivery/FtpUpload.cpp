@@ -1,17 +1,16 @@
 #include "delivery/FtpUpload.h"
 
-#include "text/Error.h"
 #include "delivery/AccountFetch.h"
 #include "delivery/IntegerText.h"
 #include "delivery/MailFile.h"
 #include "delivery/Scramble.h"
 #include "net/CommandText.h"
-#include "net/LocalPath.h"
 #include "platform/Environment.h"
+#include "platform/FileStreams.h"
 #include "platform/FileSystem.h"
+#include "text/Error.h"
 #include "text/TextHelpers.h"
 
-#include <fstream>
 #include <optional>
 #include <utility>
 
@@ -49,7 +48,8 @@ std::string MailFileFolder(const Session& session) {
 
 // The first bytes of the downloaded mail file (it holds no more than the fetch's limit).
 std::string MailFileStart(const std::string& path) {
-    std::ifstream in(net::LocalPath(path), std::ios::binary);
+    std::ifstream in;
+    platform::OpenForReading(in, path);
     std::string bytes(kMailFileLimit, '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<std::size_t>(in.gcount()));
@@ -97,7 +97,8 @@ bool UploadIntoFolder(Session& session, OperatorInterface& ui, net::FtpClient& c
     const std::string mailFile = folder + ".mail";
     if (RemoteFileExists(mailFile, client)) {
         // Only the bare name: the folder name comes from a transfer code, not from us.
-        const std::string localMail = platform::AppendBackslash(MailFileFolder(session)) + platform::FileNameOf(mailFile);
+        const std::string localMail =
+            platform::AppendBackslash(MailFileFolder(session)) + platform::FileNameOf(mailFile);
         const bool whole = client.retrieve(mailFile, localMail, kMailFileLimit);
         if (platform::IsExistingFile(localMail))
             if (auto first = MailFileFirstLine(MailFileStart(localMail), whole, mailFile))

@@ -1,13 +1,14 @@
 #include "delivery/IntegerText.h"
 
 #include "text/Error.h"
-
-#include <cctype>
+#include "text/TextHelpers.h"
 
 namespace qx {
 
 std::int32_t IntegerFromText(const std::string& text) {
-    auto fail = [&]() -> std::int32_t { throw Error("'" + text + "' is not a valid integer value", ErrorKind::ConvertError); };
+    auto fail = [&]() -> std::int32_t {
+        throw Error("'" + text + "' is not a valid integer value", ErrorKind::ConvertError);
+    };
     std::size_t i = 0;
     while (i < text.size() && text[i] == ' ')
         ++i;
@@ -26,13 +27,8 @@ std::int32_t IntegerFromText(const std::string& text) {
         return fail();
     std::int64_t value = 0;
     for (; i < text.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        int digit;
-        if (std::isdigit(c))
-            digit = c - '0';
-        else if (base == 16 && std::isxdigit(c))
-            digit = std::tolower(c) - 'a' + 10;
-        else
+        const int digit = HexDigitValue(text[i]);
+        if (digit < 0 || digit >= base)
             return fail();
         value = value * base + digit;
         // Hexadecimal text may spell a negative number in 32 bits ("$FFFFFFFF" is -1).

@@ -1,18 +1,11 @@
 #include "delivery/Scramble.h"
 
-#include <optional>
+#include "text/TextHelpers.h"
+
 #include <vector>
 
 namespace qx {
 namespace {
-
-std::optional<unsigned> HexDigitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return static_cast<unsigned>(c - '0');
-    if (c >= 'A' && c <= 'F')
-        return static_cast<unsigned>(c - 'A' + 10);
-    return std::nullopt;
-}
 
 std::uint16_t NextState(std::uint16_t state, std::uint8_t scrambledByte) {
     return static_cast<std::uint16_t>(
@@ -64,12 +57,11 @@ std::string Descramble(const std::string& scrambled, std::uint16_t seed) {
     std::vector<std::uint8_t> buffer;
     buffer.reserve(scrambled.size() / 2);
     for (std::size_t i = 0; i + 1 < scrambled.size(); i += 2) {
-        auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
-        const auto high = HexDigitValue(upper(scrambled[i]));
-        const auto low = HexDigitValue(upper(scrambled[i + 1]));
-        if (!high || !low)
+        const int high = HexDigitValue(scrambled[i]);
+        const int low = HexDigitValue(scrambled[i + 1]);
+        if (high < 0 || low < 0)
             return {};
-        buffer.push_back(static_cast<std::uint8_t>(*high * 16 + *low));
+        buffer.push_back(static_cast<std::uint8_t>(high * 16 + low));
     }
     std::uint16_t state = seed;
     for (auto& byte : buffer) {

@@ -1,16 +1,12 @@
 #include "net/AddressList.h"
 
+#include "text/TextHelpers.h"
+
 namespace qx::net {
 
 namespace {
 
-std::string Trim(const std::string& text) {
-    const char* blanks = " \t\r\n";
-    auto first = text.find_first_not_of(blanks);
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
+constexpr std::string_view kBlanks = " \t\r\n";
 
 // A display name that stands in double quotes loses them and its backslash escapes.
 std::string Unquote(const std::string& name) {
@@ -30,7 +26,7 @@ MailAddress ParseOne(const std::string& item) {
     auto close = open == std::string::npos ? open : item.find('>', open);
     if (close == std::string::npos)
         return {"", item};
-    return {Unquote(Trim(item.substr(0, open))), Trim(item.substr(open + 1, close - open - 1))};
+    return {Unquote(Trim(item.substr(0, open), kBlanks)), Trim(item.substr(open + 1, close - open - 1), kBlanks)};
 }
 
 } // namespace
@@ -41,7 +37,7 @@ std::vector<MailAddress> ParseAddressList(const std::string& text) {
     bool inQuotes = false;
     bool inAngles = false;
     auto flush = [&] {
-        auto trimmed = Trim(item);
+        auto trimmed = Trim(item, kBlanks);
         if (!trimmed.empty())
             list.push_back(ParseOne(trimmed));
         item.clear();

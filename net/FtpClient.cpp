@@ -1,14 +1,14 @@
 #include "net/FtpClient.h"
 
-#include "text/Error.h"
-#include "net/LocalPath.h"
 #include "net/PassiveAddress.h"
+#include "platform/FileStreams.h"
 #include "platform/FileSystem.h"
+#include "platform/HostName.h"
+#include "text/Error.h"
+#include "text/TextHelpers.h"
 #include "text/Utf8.h"
 
 #include <algorithm>
-#include <cctype>
-#include <fstream>
 
 namespace qx::net {
 
@@ -27,13 +27,9 @@ std::string Keyword(const std::string& feature) {
                 continue;
             break;
         }
-        word += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        word += c;
     }
-    return word;
-}
-
-bool IsNumericAddress(const std::string& host) {
-    return !host.empty() && host.find_first_not_of("0123456789.") == std::string::npos;
+    return AsciiUpperCase(word);
 }
 
 } // namespace
@@ -108,7 +104,7 @@ void FtpClient::openControl() {
 // refuses it by closing the connection gets a second connection without it.
 void FtpClient::connect() {
     openControl();
-    const bool numeric = IsNumericAddress(settings_.host) && settings_.host == control_.peerAddress();
+    const bool numeric = platform::IsNumericHost(settings_.host) && settings_.host == control_.peerAddress();
     const std::string hostCommand = "HOST " + (numeric ? "[" + settings_.host + "]" : settings_.host);
     bool closedByServer = false;
     try {
@@ -224,7 +220,8 @@ void FtpClient::changeDirectory(const std::string& path) {
 bool FtpClient::retrieve(const std::string& remoteName, const std::string& localPath, std::size_t limit) {
     if (platform::PathExists(localPath))
         platform::DeleteFilePath(localPath);
-    std::ofstream out(LocalPath(localPath), std::ios::binary | std::ios::trunc);
+    std::ofstream out;
+    platform::OpenForWriting(out, localPath);
     if (!out)
         throw Error("Cannot create file \"" + localPath + "\".");
     bool whole = true;
@@ -252,7 +249,8 @@ bool FtpClient::retrieve(const std::string& remoteName, const std::string& local
 }
 
 void FtpClient::store(const std::string& localPath, const std::string& remoteName) {
-    std::ifstream in(LocalPath(localPath), std::ios::binary);
+    std::ifstream in;
+    platform::OpenForReading(in, localPath);
     if (!in)
         throw Error("Cannot open file \"" + localPath + "\".");
     transfer("STOR " + remoteName, TransferKind::Storage, [&](Connection& data) {

@@ -1,8 +1,9 @@
 #include "net/MessageEncoder.h"
 
-#include "text/Error.h"
 #include "net/MimeText.h"
 #include "platform/Clock.h"
+#include "text/Error.h"
+#include "text/TextHelpers.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,15 +15,6 @@ namespace {
 bool IsBlankText(const std::vector<std::string>& lines) {
     for (const auto& line : lines)
         if (line.find_first_not_of(" \t\r\n") != std::string::npos)
-            return false;
-    return true;
-}
-
-bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-    if (text.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
             return false;
     return true;
 }
@@ -64,7 +56,7 @@ std::string EncodeMessage(const MailMessage& message) {
         throw Error("Only a single-part message can be sent.", ErrorKind::MailError);
     const MailPart& part = message.parts.front();
     std::string encoding = part.transferEncoding;
-    if (encoding.empty() && !StartsWithNoCase(part.contentType, "multipart"))
+    if (encoding.empty() && !StartsWithIgnoringCase(part.contentType, "multipart"))
         encoding = "quoted-printable";
     if (!encoding.empty() && encoding != "quoted-printable")
         throw Error("Unsupported transfer encoding: " + encoding, ErrorKind::MailError);

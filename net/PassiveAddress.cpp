@@ -1,5 +1,7 @@
 #include "net/PassiveAddress.h"
 
+#include "text/TextHelpers.h"
+
 #include <vector>
 
 namespace qx::net {
@@ -7,15 +9,14 @@ namespace qx::net {
 namespace {
 
 std::optional<int> Byte(const std::string& text) {
-    std::size_t first = text.find_first_not_of(' ');
-    std::size_t last = text.find_last_not_of(' ');
-    if (first == std::string::npos || last - first + 1 > 3)
+    const std::string digits = Trim(text, " ");
+    if (digits.empty() || digits.size() > 3)
         return std::nullopt;
     int value = 0;
-    for (std::size_t i = first; i <= last; ++i) {
-        if (text[i] < '0' || text[i] > '9')
+    for (const char c : digits) {
+        if (c < '0' || c > '9')
             return std::nullopt;
-        value = value * 10 + (text[i] - '0');
+        value = value * 10 + (c - '0');
     }
     if (value > 255)
         return std::nullopt;

@@ -7,13 +7,6 @@
 
 namespace qx::net {
 
-std::string TrimBlanks(const std::string& text) {
-    auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 std::vector<std::string> CapabilityLines(const std::vector<std::string>& replyLines) {
     std::vector<std::string> capabilities;
     for (std::size_t i = 1; i < replyLines.size(); ++i)
@@ -23,7 +16,7 @@ std::vector<std::string> CapabilityLines(const std::vector<std::string>& replyLi
 
 bool OffersCapability(const std::vector<std::string>& capabilities, const std::string& capability) {
     for (const auto& line : capabilities)
-        if (AsciiUpperCase(TrimBlanks(line)) == capability)
+        if (AsciiUpperCase(Trim(line)) == capability)
             return true;
     return false;
 }

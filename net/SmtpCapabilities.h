@@ -6,8 +6,6 @@
 
 namespace qx::net {
 
-// Blanks and tabs removed at both ends, as SMTP reads its lines and addresses.
-std::string TrimBlanks(const std::string& text);
 // The lines of an EHLO reply after its greeting line, without their codes.
 std::vector<std::string> CapabilityLines(const std::vector<std::string>& replyLines);
 // Whether a line is exactly `capability` (upper case), blanks and letter case aside.

@@ -1,10 +1,10 @@
 #include "net/SmtpClient.h"
 
-#include "text/Error.h"
 #include "net/MessageEncoder.h"
 #include "net/MimeText.h"
 #include "net/SmtpCapabilities.h"
 #include "platform/HostName.h"
+#include "text/Error.h"
 #include "text/TextHelpers.h"
 #include "text/Utf8.h"
 
@@ -160,7 +160,7 @@ void SmtpClient::authenticateIfDue() {
 void SmtpClient::transaction(const MailMessage& message) {
     // Encoded first: a message that cannot be written starts no transaction.
     const std::string data = DotStuff(EncodeMessage(message));
-    const std::string sender = TrimBlanks(message.sender.empty() ? message.from.address : message.sender);
+    const std::string sender = Trim(message.sender.empty() ? message.from.address : message.sender);
     try {
         command("MAIL FROM:<" + sender + ">", {250});
         for (const auto& recipient : message.to)

@@ -108,12 +108,6 @@ OemText ToOem(const std::string& utf8) {
 std::string FromOem(const OemText& oem) {
     return Oem().decode(oem.bytes);
 }
-OemText AnsiToOem(const AnsiText& ansi) {
-    return ToOem(FromAnsi(ansi));
-}
-AnsiText OemToAnsi(const OemText& oem) {
-    return ToAnsi(FromOem(oem));
-}
 
 std::string UpperCase(const std::string& utf8) {
     return MapCase(utf8, [](wint_t c, locale_t l) { return towupper_l(c, l); });

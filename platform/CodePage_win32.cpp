@@ -17,8 +17,8 @@ std::string Encode(UINT codePage, const std::string& utf8) {
         return {};
     // No best-fit look-alikes: what the code page lacks becomes the default character '?'.
     const DWORD flags = WC_NO_BEST_FIT_CHARS;
-    const int size = WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), nullptr, 0, "?",
-                                         nullptr);
+    const int size =
+        WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), nullptr, 0, "?", nullptr);
     std::string bytes(static_cast<std::size_t>(size), '\0');
     WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), bytes.data(), size, "?", nullptr);
     return bytes;
@@ -75,12 +75,6 @@ OemText ToOem(const std::string& utf8) {
 }
 std::string FromOem(const OemText& oem) {
     return Decode(CP_OEMCP, oem.bytes);
-}
-OemText AnsiToOem(const AnsiText& ansi) {
-    return ToOem(FromAnsi(ansi));
-}
-AnsiText OemToAnsi(const OemText& oem) {
-    return ToAnsi(FromOem(oem));
 }
 
 std::string UpperCase(const std::string& utf8) {

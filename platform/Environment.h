@@ -7,6 +7,10 @@ namespace qx::platform {
 // an undefined or empty variable, or a longer value, reads as an empty text.
 std::string GetEnvironmentText(const std::string& name);
 
+// A built-in server root that tests and demos may replace: the variable's value when it is set,
+// else `builtIn`; either way without trailing slashes.
+std::string RootOrOverride(const std::string& variable, const std::string& builtIn);
+
 // The executable's full path and its folder with a trailing separator.
 std::string ExecutablePath();
 std::string ExecutableFolder();

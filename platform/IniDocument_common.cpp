@@ -1,5 +1,6 @@
 #include "platform/CodePage.h"
 #include "platform/IniDocument.h"
+#include "text/TextHelpers.h"
 
 #include <climits>
 
@@ -9,28 +10,21 @@ namespace {
 
 constexpr std::size_t kMaxValueLength = 2047;
 
-std::string TrimBlanks(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 bool SameName(const std::string& ansiA, const std::string& ansiB) {
     return SameTextIgnoringCase(FromAnsi(AnsiText(ansiA)), FromAnsi(AnsiText(ansiB)));
 }
 
 // The name inside "[...]" when the line is a section header.
 std::optional<std::string> SectionName(const std::string& line) {
-    const std::string trimmed = TrimBlanks(line);
+    const std::string trimmed = Trim(line);
     if (trimmed.empty() || trimmed[0] != '[')
         return std::nullopt;
     const std::size_t close = trimmed.find(']');
-    return TrimBlanks(trimmed.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+    return Trim(trimmed.substr(1, close == std::string::npos ? std::string::npos : close - 1));
 }
 
 bool IsComment(const std::string& line) {
-    const std::string trimmed = TrimBlanks(line);
+    const std::string trimmed = Trim(line);
     return !trimmed.empty() && trimmed[0] == ';';
 }
 
@@ -38,7 +32,7 @@ std::optional<std::string> KeyName(const std::string& line) {
     const std::size_t equals = line.find('=');
     if (equals == std::string::npos || IsComment(line))
         return std::nullopt;
-    return TrimBlanks(line.substr(0, equals));
+    return Trim(line.substr(0, equals));
 }
 
 } // namespace
@@ -118,7 +112,7 @@ void IniDocument::set(const std::string& section, const std::string& key, const 
     }
     // After the section's last line that is not blank, so blank separator lines stay between sections.
     std::size_t insertAt = sectionEnd(*header);
-    while (insertAt > *header + 1 && TrimBlanks(lines_[insertAt - 1].text).empty())
+    while (insertAt > *header + 1 && Trim(lines_[insertAt - 1].text).empty())
         --insertAt;
     if (lines_[insertAt - 1].ending.empty())
         lines_[insertAt - 1].ending = newline_;
@@ -133,7 +127,7 @@ std::string IniDocument::bytes() const {
 }
 
 std::string CleanIniValue(const std::string& raw) {
-    std::string value = TrimBlanks(raw);
+    std::string value = Trim(raw);
     if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
         value = value.substr(1, value.size() - 2);
     if (value.size() > kMaxValueLength)
@@ -155,15 +149,8 @@ std::optional<int> ParseIniInteger(const std::string& text) {
         return std::nullopt;
     long long value = 0;
     for (; at < text.size(); ++at) {
-        const char c = text[at];
-        int digit = -1;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        if (digit < 0)
+        const int digit = HexDigitValue(text[at]);
+        if (digit < 0 || digit >= base)
             return std::nullopt;
         value = value * base + digit;
         // Hexadecimal runs to 32 bits and reads as a signed word, as "0xFFFFFFFF" gives -1.

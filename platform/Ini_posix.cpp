@@ -1,15 +1,14 @@
 // Private-profile INI files emulated over POSIX files. A write goes to a new file beside
 // the old one and replaces it, so that a failed write never leaves half a file.
-#include "text/Error.h"
 #include "platform/CodePage.h"
+#include "platform/FileStreams.h"
 #include "platform/FileSystem.h"
 #include "platform/Ini.h"
 #include "platform/IniDocument.h"
+#include "text/Error.h"
 
 #include <cstdio>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,12 +19,7 @@ namespace {
 std::optional<std::string> ReadBytes(const std::string& path) {
     if (!IsExistingFile(path))
         return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return ReadFileBytes(path);
 }
 
 bool WriteAll(int fd, const std::string& bytes) {
@@ -61,11 +55,6 @@ AnsiText IniReadString(const std::string& file, const std::string& section, cons
         return fallback;
     const auto raw = IniDocument(*bytes).rawValue(ToAnsi(section).bytes, ToAnsi(key).bytes);
     return raw ? AnsiText(CleanIniValue(*raw)) : fallback;
-}
-
-int IniReadInt(const std::string& file, const std::string& section, const std::string& key, int fallback) {
-    const AnsiText text = IniReadString(file, section, key, AnsiText());
-    return ParseIniInteger(text.bytes).value_or(fallback);
 }
 
 void IniWriteString(const std::string& file, const std::string& section, const std::string& key,

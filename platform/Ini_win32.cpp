@@ -1,10 +1,9 @@
 // The private-profile INI functions of Windows, in their ANSI form: the settings files,
 // their section and key names and the file names are ANSI text.
-#include "text/Error.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/Ini.h"
-#include "platform/IniDocument.h"
+#include "text/Error.h"
 
 #include <windows.h>
 
@@ -26,11 +25,6 @@ AnsiText IniReadString(const std::string& file, const std::string& section, cons
                                                   value, kValueRoom, ToAnsi(file).bytes.c_str());
     const std::string text(value, length);
     return text == kMissing ? fallback : AnsiText(text);
-}
-
-int IniReadInt(const std::string& file, const std::string& section, const std::string& key, int fallback) {
-    const AnsiText text = IniReadString(file, section, key, AnsiText());
-    return ParseIniInteger(text.bytes).value_or(fallback);
 }
 
 void IniWriteString(const std::string& file, const std::string& section, const std::string& key,

@@ -83,12 +83,6 @@ std::string Sha256::finish() {
     return std::string(reinterpret_cast<const char*>(digest), length);
 }
 
-std::string Sha256Of(const std::string& bytes) {
-    Sha256 hash;
-    hash.update(bytes.data(), bytes.size());
-    return hash.finish();
-}
-
 bool VerifyP256Sha256(const std::string& publicKey, const std::string& message, const std::string& signature) {
     if (signature.size() != kP256SignatureBytes)
         return false;

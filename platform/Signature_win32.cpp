@@ -71,12 +71,6 @@ std::string Sha256::finish() {
     return digest;
 }
 
-std::string Sha256Of(const std::string& bytes) {
-    Sha256 hash;
-    hash.update(bytes.data(), bytes.size());
-    return hash.finish();
-}
-
 bool VerifyP256Sha256(const std::string& publicKey, const std::string& message, const std::string& signature) {
     if (publicKey.size() != kP256PublicKeyBytes || publicKey[0] != 0x04 || signature.size() != kP256SignatureBytes)
         return false;

@@ -31,15 +31,6 @@ std::string SystemText(int error) {
 
 Socket::Socket() = default;
 
-Socket::~Socket() {
-    close();
-}
-
-void Socket::runIdle() {
-    if (idle_)
-        idle_();
-}
-
 bool Socket::waitFor(Wait what, std::chrono::milliseconds timeout) {
     const auto deadline = SteadyClock::now() + timeout;
     for (;;) {
@@ -146,12 +137,6 @@ std::size_t Socket::receive(void* buffer, std::size_t size) {
             return 0;
         throw Error("Socket error: " + SystemText(errno));
     }
-}
-
-bool Socket::waitReadable(std::chrono::milliseconds timeout) {
-    if (fd_ < 0)
-        return false;
-    return waitFor(Wait::Read, std::max(timeout, std::chrono::milliseconds(1)));
 }
 
 bool Socket::peerClosed() {

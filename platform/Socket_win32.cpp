@@ -43,15 +43,6 @@ Socket::Socket() {
     StartWinsock();
 }
 
-Socket::~Socket() {
-    close();
-}
-
-void Socket::runIdle() {
-    if (idle_)
-        idle_();
-}
-
 bool Socket::waitFor(Wait what, std::chrono::milliseconds timeout) {
     const auto deadline = SteadyClock::now() + timeout;
     for (;;) {
@@ -171,12 +162,6 @@ std::size_t Socket::receive(void* buffer, std::size_t size) {
             return 0;
         throw Error("Socket error: " + SystemErrorText(error));
     }
-}
-
-bool Socket::waitReadable(std::chrono::milliseconds timeout) {
-    if (fd_ < 0)
-        return false;
-    return waitFor(Wait::Read, std::max(timeout, std::chrono::milliseconds(1)));
 }
 
 bool Socket::peerClosed() {

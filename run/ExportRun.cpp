@@ -1,17 +1,16 @@
 #include "run/ExportRun.h"
 
-#include "text/Error.h"
-#include "run/ArchiveStep.h"
-#include "run/Dispatch.h"
-#include "run/TableCatalogue.h"
+#include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderLock.h"
+#include "run/ArchiveStep.h"
+#include "run/Dispatch.h"
+#include "run/TableCatalogue.h"
+#include "run/TableNames.h"
 #include "settings/SettingsFiles.h"
+#include "text/Error.h"
 #include "text/TextHelpers.h"
-#include "platform/Clock.h"
-
-#include <array>
 
 namespace qx {
 
@@ -39,14 +38,11 @@ void SetEndDate(RunValues& run, DayCount date) {
 // Step 12: the work folder emptied, made again, and the copy names deleted one by one
 // when the folder itself resisted. A copy name that stays would be packed as this run's.
 void EmptyWorkFolder(const std::string& workDir) {
-    static const std::array<const char*, 15> copies = {"popa.dbf", "pers.dbf", "racn.dbf", "racp.dbf", "prac.dbf",
-                                                       "prap.dbf", "gotg.dbf", "gotp.dbf", "mate.dbf", "ptxt.dbf",
-                                                       "stro.dbf", "ptnl.dbf", "knzr.dbf", "vstr.dbf", "orge.dbf"};
     platform::DeleteTree(workDir);
     if (!platform::CreateDirectories(workDir))
         throw Error("Unable to create directory \"" + workDir + "\"");
-    for (const char* name : copies) {
-        const std::string path = platform::AppendBackslash(workDir) + name;
+    for (const char* name : tables::kAll) {
+        const std::string path = platform::AppendBackslash(workDir) + platform::LowerCase(name);
         std::string reason;
         if (platform::PathExists(path) && !platform::DeleteFilePath(path, &reason))
             throw Error("Cannot delete file \"" + path + "\": " + reason);

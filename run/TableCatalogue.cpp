@@ -1,7 +1,8 @@
 #include "run/TableCatalogue.h"
-#include "text/Error.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
+#include "run/TableNames.h"
+#include "text/Error.h"
 #include "text/TextHelpers.h"
 
 namespace qx {
@@ -47,23 +48,23 @@ std::string CatalogueTable::filter(const std::string& startKey, const std::strin
 TableSources ResolveTableSources(const std::string& dataRoot, const std::string& userDir) {
     const std::string user = platform::AppendBackslash(dataRoot + userDir);
     TableSources s;
-    s.popa = SourcePath(user, dataRoot, "POPA.DBF");
-    s.pers = SourcePath(user, dataRoot, "PERS.DBF");
-    s.vstr = SourcePath(user, dataRoot, "VSTR.DBF");
-    s.mate = SourcePath(user, dataRoot, "MATE.DBF");
-    s.ptxt = SourcePath(user, dataRoot, "PTXT.DBF");
-    const std::string orge = SourcePath(user, dataRoot, "ORGE.DBF");
+    s.popa = SourcePath(user, dataRoot, tables::kPopa);
+    s.pers = SourcePath(user, dataRoot, tables::kPers);
+    s.vstr = SourcePath(user, dataRoot, tables::kVstr);
+    s.mate = SourcePath(user, dataRoot, tables::kMate);
+    s.ptxt = SourcePath(user, dataRoot, tables::kPtxt);
+    const std::string orge = SourcePath(user, dataRoot, tables::kOrge);
     if (FileThere(orge))
         s.orge = orge;
-    s.racn = Dated(user, dataRoot, "RACN.DBF", "racndatu", false);
-    s.racp = Dated(user, dataRoot, "RACP.DBF", "racpdatu", true);
-    s.gotg = Dated(user, dataRoot, "GOTG.DBF", "racndatu", true);
-    s.gotp = Dated(user, dataRoot, "GOTP.DBF", "racpdatu", true);
-    s.stro = Dated(user, dataRoot, "STRO.DBF", "strodatd", true);
-    s.ptnl = Dated(user, dataRoot, "PTNL.DBF", "ptnldtrz", true);
-    s.knzr = Dated(user, dataRoot, "KNZR.DBF", "knzrdati", true);
-    s.prac = Dated(user, dataRoot, "PRAC.DBF", "pracdatu", true);
-    s.prap = Dated(user, dataRoot, "PRAP.DBF", "prapdatu", true);
+    s.racn = Dated(user, dataRoot, tables::kRacn, "racndatu", false);
+    s.racp = Dated(user, dataRoot, tables::kRacp, "racpdatu", true);
+    s.gotg = Dated(user, dataRoot, tables::kGotg, "racndatu", true);
+    s.gotp = Dated(user, dataRoot, tables::kGotp, "racpdatu", true);
+    s.stro = Dated(user, dataRoot, tables::kStro, "strodatd", true);
+    s.ptnl = Dated(user, dataRoot, tables::kPtnl, "ptnldtrz", true);
+    s.knzr = Dated(user, dataRoot, tables::kKnzr, "knzrdati", true);
+    s.prac = Dated(user, dataRoot, tables::kPrac, "pracdatu", true);
+    s.prap = Dated(user, dataRoot, tables::kPrap, "prapdatu", true);
     return s;
 }
 
@@ -131,18 +132,18 @@ void TableCatalogue::bankAccountTextCopy() {
     const std::string folder = platform::FolderOf(sources_.knzr.source);
     const std::string& workDir = session_.selection.workDir;
     ClosesOnExit closesCompany(table2_);
-    table2_.open(folder, "PERS.DBF");
+    table2_.open(folder, tables::kPers);
     table2_.query(kCompanyQuery);
     table2_.goTop();
     {
         ClosesOnExit closesTexts(table1_);
-        table1_.open(folder, "PTXT.DBF");
+        table1_.open(folder, tables::kPtxt);
         table1_.query(kBankTextQuery);
         table1_.goTop();
-        table1_.copyFile(workDir + "ptxt.dbf");
+        table1_.copyFile(workDir + platform::LowerCase(tables::kPtxt));
     }
     ClosesOnExit closesCopy(table1_);
-    table1_.open(workDir, "PTXT.DBF");
+    table1_.open(workDir, tables::kPtxt);
     table1_.append();
     table1_.setText("PTXTOZNA", AnsiText("PERS"));
     table1_.setText("PTXTOZN1", AnsiText("999"));

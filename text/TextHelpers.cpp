@@ -43,12 +43,15 @@ std::string Token(const std::string& text, const std::string& separators, std::u
     return EncodeUtf8(token);
 }
 
-AnsiText TrimBoth(const AnsiText& text) {
-    const std::size_t first = text.bytes.find_first_not_of(' ');
+std::string Trim(const std::string& text, std::string_view blanks) {
+    const std::size_t first = text.find_first_not_of(blanks);
     if (first == std::string::npos)
-        return AnsiText();
-    const std::size_t last = text.bytes.find_last_not_of(' ');
-    return AnsiText(text.bytes.substr(first, last - first + 1));
+        return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+AnsiText TrimBoth(const AnsiText& text) {
+    return AnsiText(Trim(text.bytes, " "));
 }
 
 AnsiText PadLeft(const AnsiText& text, std::uint16_t width, char fill) {
@@ -77,6 +80,11 @@ std::string AsciiUpperCase(std::string text) {
     return text;
 }
 
+bool StartsWithIgnoringCase(std::string_view text, std::string_view lowerPrefix) {
+    return text.size() >= lowerPrefix.size() &&
+           AsciiLowerCase(std::string(text.substr(0, lowerPrefix.size()))) == lowerPrefix;
+}
+
 std::string HexOf(const std::string& bytes) {
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string hex;
@@ -87,19 +95,20 @@ std::string HexOf(const std::string& bytes) {
     return hex;
 }
 
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f')
+        return (c | 0x20) - 'a' + 10;
+    return -1;
+}
+
 std::optional<std::string> BytesOfHex(const std::string& hex) {
-    auto nibble = [](char c) {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f')
-            return (c | 0x20) - 'a' + 10;
-        return -1;
-    };
     if (hex.size() % 2 != 0)
         return std::nullopt;
     std::string bytes;
     for (std::size_t i = 0; i < hex.size(); i += 2) {
-        int high = nibble(hex[i]), low = nibble(hex[i + 1]);
+        int high = HexDigitValue(hex[i]), low = HexDigitValue(hex[i + 1]);
         if (high < 0 || low < 0)
             return std::nullopt;
         bytes += static_cast<char>(high << 4 | low);

@@ -4,6 +4,7 @@
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/ShellFolders.h"
+#include "text/TextHelpers.h"
 
 #include <utility>
 
@@ -40,19 +41,6 @@ std::vector<std::pair<std::string, std::string>> Macros(const TargetFolders& f) 
             {"%cursors%", f.cursors}};
 }
 
-bool StartsWithIgnoringCase(const std::string& text, std::size_t at, const std::string& lowerWord) {
-    if (text.size() - at < lowerWord.size())
-        return false;
-    for (std::size_t i = 0; i < lowerWord.size(); ++i) {
-        char c = text[at + i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != lowerWord[i])
-            return false;
-    }
-    return true;
-}
-
 // Replaces the macros without regard to case; `startsWithFolder` tells whether the result
 // begins with a macro's folder (and so is a full path already).
 // nullopt when a macro's folder is unknown on this machine.
@@ -62,7 +50,7 @@ std::optional<std::string> ExpandMacros(const std::string& path, const TargetFol
     for (std::size_t at = 0; at < path.size();) {
         bool replaced = false;
         for (const auto& [macro, folder] : Macros(folders)) {
-            if (StartsWithIgnoringCase(path, at, macro)) {
+            if (StartsWithIgnoringCase(std::string_view(path).substr(at), macro)) {
                 if (folder.empty())
                     return std::nullopt;
                 if (at == 0)

@@ -1,14 +1,14 @@
 #pragma once
-// Whole-file reads and writes on UTF-8 paths (the standard library's, with the path converted
-// so that it also holds on Windows).
-#include <filesystem>
-#include <optional>
+// The path form that the file download's own stream takes: the platform's one conversion.
+// Files are otherwise read and written through platform/FileStreams.h.
+#include "platform/FileStreams.h"
+
 #include <string>
 
 namespace qx::update {
 
-std::filesystem::path LocalPath(const std::string& utf8);
-bool WriteFileBytes(const std::string& path, const std::string& bytes);
-std::optional<std::string> ReadFileBytes(const std::string& path);
+inline std::filesystem::path LocalPath(const std::string& utf8) {
+    return platform::NativePath(utf8);
+}
 
 } // namespace qx::update

@@ -1,11 +1,11 @@
 #include "update/UpgradeFiles.h"
 
 #include "platform/CodePage.h"
+#include "platform/FileStreams.h"
 #include "platform/FileSystem.h"
 #include "platform/ProcessControl.h"
 #include "update/FileDownload.h"
 #include "update/FileReplacement.h"
-#include "update/LocalFile.h"
 
 #include <set>
 
@@ -50,9 +50,10 @@ bool StartUpgrader(const std::string& upgraderBytes, const std::string& tempFold
     for (const DownloadEntry& entry : entries)
         if (entry.namedTarget)
             queue += platform::ToAnsi(entry.target).bytes + "\r\n";
-    if (upgraderBytes.empty() || !WriteFileBytes(upgrader, upgraderBytes) || !platform::MarkExecutable(upgrader))
+    if (upgraderBytes.empty() || !platform::WriteFileBytes(upgrader, upgraderBytes) ||
+        !platform::MarkExecutable(upgrader))
         return false;
-    if (!WriteFileBytes(WithSeparator(tempFolder) + kUpgraderQueueFileName, queue))
+    if (!platform::WriteFileBytes(WithSeparator(tempFolder) + kUpgraderQueueFileName, queue))
         return false;
     return platform::StartProgramAt(upgrader, UpgraderArguments(programPath, method));
 }
@@ -90,7 +91,7 @@ std::optional<std::vector<std::string>> InstallDownloadedFiles(const std::string
         if (seen.insert(target).second && platform::IsExistingFile(target + kTemporarySuffix))
             targets.push_back(target);
     };
-    for (const std::string& target : QueueFileTargets(AnsiText(ReadFileBytes(queueFile).value_or(""))))
+    for (const std::string& target : QueueFileTargets(AnsiText(platform::ReadFileBytes(queueFile).value_or(""))))
         add(target);
     for (const platform::DirEntry& found :
          platform::ListDirectory(programFolder, std::string("*") + kTemporarySuffix)) {

@@ -1,23 +1,20 @@
 #include "zip/ArchiveDevices.h"
 
+#include "platform/FileStreams.h"
+
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 
 namespace qx::zip {
 namespace {
 
 constexpr std::size_t kFileBufferSize = 1 << 20;
 
-std::filesystem::path NativePath(const std::string& utf8) {
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
 } // namespace
 
 FileOutputDevice::FileOutputDevice(const std::string& path) : buffer_(new char[kFileBufferSize]) {
     stream_.rdbuf()->pubsetbuf(buffer_.get(), kFileBufferSize);
-    stream_.open(NativePath(path), std::ios::binary | std::ios::out | std::ios::trunc);
+    platform::OpenForWriting(stream_, path);
 }
 
 std::size_t FileOutputDevice::write(const void* data, std::size_t size) {
@@ -44,7 +41,7 @@ bool FileOutputDevice::close() {
 }
 
 FileInputDevice::FileInputDevice(const std::string& path) {
-    stream_.open(NativePath(path), std::ios::binary | std::ios::in);
+    platform::OpenForReading(stream_, path);
     if (stream_.is_open()) {
         stream_.seekg(0, std::ios::end);
         const auto end = stream_.tellg();

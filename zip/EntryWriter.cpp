@@ -1,14 +1,13 @@
 #include "zip/EntryWriter.h"
 
-#include "text/Error.h"
-#include "zip/ZipFormat.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
+#include "platform/FileStreams.h"
+#include "text/Error.h"
+#include "zip/ZipFormat.h"
 
 #include <zlib.h>
 
-#include <filesystem>
-#include <fstream>
 #include <vector>
 
 namespace qx::zip {
@@ -66,8 +65,8 @@ EntryWriter::EntryWriter(ArchiveFileSink& file, const std::string& passwordBytes
       parallel_(parallel) {}
 
 std::optional<EntryFields> EntryWriter::write(const SelectedFile& selected) {
-    std::ifstream in(std::filesystem::path(std::u8string(selected.path.begin(), selected.path.end())),
-                     std::ios::binary);
+    std::ifstream in;
+    platform::OpenForReading(in, selected.path);
     if (!in.is_open())
         return std::nullopt;
     in.seekg(0, std::ios::end);

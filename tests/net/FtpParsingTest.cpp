@@ -1,6 +1,7 @@
-// Tables of raw MLSD lines and PASV replies and what they must parse to.
+// Tables of raw MLSD lines, PASV replies and host texts and what they must parse to.
 #include "net/FtpListing.h"
 #include "net/PassiveAddress.h"
+#include "platform/HostName.h"
 
 #include <gtest/gtest.h>
 
@@ -110,6 +111,16 @@ TEST(PassiveReply, EveryAnnouncementGoesToTheControlPeer) {
         EXPECT_EQ(target.host, c.peer) << c.announced << " via " << c.peer;
         EXPECT_EQ(target.port, 4000);
     }
+}
+
+// An address is written in digits and dots; anything else is a name (the sockets speak IPv4).
+TEST(NumericHost, DigitsAndDotsOnly) {
+    const std::pair<std::string, bool> cases[] = {
+        {"127.0.0.1", true},        {"10.0.0.255", true}, {"1.2.3", true}, {"", false},           {"localhost", false},
+        {"ftp.example.com", false}, {"1.2.3.4a", false},  {"::1", false},  {" 127.0.0.1", false},
+    };
+    for (const auto& [host, numeric] : cases)
+        EXPECT_EQ(platform::IsNumericHost(host), numeric) << host;
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/stat.h>
 
 namespace qx::platform {
@@ -40,6 +41,29 @@ TEST(Environment, ValuesReadWithRoomFor1020Characters) {
     }
     test::UnsetEnvironment("QX_TEST_VARIABLE");
     EXPECT_EQ(GetEnvironmentText("QX_TEST_VARIABLE"), "");
+}
+
+TEST(Environment, BuiltInRootsGiveWayToTheVariable) {
+    struct Case {
+        std::optional<std::string> value; // nullopt: the variable is not set
+        std::string builtIn, root;
+    };
+    const std::vector<Case> cases = {
+        {std::nullopt, "http://www.example.com", "http://www.example.com"},
+        {std::nullopt, "http://www.example.com//", "http://www.example.com"},
+        {"", "http://www.example.com", "http://www.example.com"}, // empty reads as not set
+        {"https://127.0.0.1:8443/", "http://www.example.com", "https://127.0.0.1:8443"},
+        {"http://127.0.0.1:8080///", "http://www.example.com", "http://127.0.0.1:8080"},
+        {"/", "http://www.example.com", ""},
+    };
+    for (const Case& c : cases) {
+        if (c.value)
+            test::SetEnvironment("QX_TEST_ROOT", c.value->c_str());
+        else
+            test::UnsetEnvironment("QX_TEST_ROOT");
+        EXPECT_EQ(RootOrOverride("QX_TEST_ROOT", c.builtIn), c.root) << c.value.value_or("(not set)");
+    }
+    test::UnsetEnvironment("QX_TEST_ROOT");
 }
 
 TEST(Environment, ExecutableFolderAndVersion) {

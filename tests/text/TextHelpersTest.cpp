@@ -82,6 +82,29 @@ TEST(TrimBoth, TableOfCases) {
         EXPECT_EQ(TrimBoth(AnsiText(c.in)).bytes, c.out) << "\"" << c.in << "\"";
 }
 
+TEST(Trim, BlanksOfTheCallersChoice) {
+    struct Case {
+        std::string in, blanks, out;
+    };
+    const std::vector<Case> cases = {
+        {" \t a b\t ", " \t", "a b"}, {"a\r\n", " \t", "a\r\n"}, {" <a@b.si>\r\n", " \t\r\n", "<a@b.si>"},
+        {" \t\r\n", " \t\r\n", ""},   {"", " \t", ""},           {"\ta ", " ", "\ta"},
+        {" \xe8 ", " \t", "\xe8"},    {"x", " \t", "x"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Trim(c.in, c.blanks), c.out) << "\"" << c.in << "\"";
+    EXPECT_EQ(Trim(" \tSIZE\t "), "SIZE"); // blanks and tabs unless told otherwise
+}
+
+TEST(Hex, DigitValues) {
+    const std::vector<std::pair<char, int>> cases = {
+        {'0', 0},  {'9', 9},  {'a', 10}, {'F', 15}, {'f', 15}, {'/', -1},    {':', -1},
+        {'@', -1}, {'G', -1}, {'`', -1}, {'g', -1}, {' ', -1}, {'\xc1', -1},
+    };
+    for (const auto& [digit, value] : cases)
+        EXPECT_EQ(HexDigitValue(digit), value) << digit;
+}
+
 TEST(Hex, BytesAndBack) {
     EXPECT_EQ(HexOf(std::string("\x00\x0f\xa5\xff", 4)), "000fa5ff");
     EXPECT_EQ(HexOf(""), "");
@@ -120,6 +143,25 @@ TEST(AsciiCase, ChangesOnlyTheAsciiLetters) {
         EXPECT_EQ(AsciiLowerCase(c.in), c.lower) << c.in;
         EXPECT_EQ(AsciiUpperCase(c.in), c.upper) << c.in;
     }
+}
+
+TEST(AsciiCase, PrefixesIgnoringCase) {
+    struct Case {
+        std::string text, lowerPrefix;
+        bool starts;
+    };
+    const std::vector<Case> cases = {
+        {"Multipart/mixed", "multipart", true},
+        {"MULTIPART", "multipart", true},
+        {"multi", "multipart", false},
+        {"%Desktop%\\a", "%desktop%", true},
+        {"text/plain", "multipart", false},
+        {"", "", true},
+        {"x", "", true},
+        {"\xc8" "ez", "\xe8" "ez", false}, // only ASCII letters change case
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(StartsWithIgnoringCase(c.text, c.lowerPrefix), c.starts) << c.text << " " << c.lowerPrefix;
 }
 
 struct PadCase {

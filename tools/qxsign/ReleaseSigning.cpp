@@ -1,9 +1,9 @@
 #include "tools/qxsign/ReleaseSigning.h"
 
-#include "text/Error.h"
+#include "platform/FileStreams.h"
 #include "platform/Signature.h"
+#include "text/Error.h"
 #include "text/TextHelpers.h"
-#include "update/LocalFile.h"
 
 #include <cstdio>
 #include <fstream>
@@ -37,7 +37,8 @@ struct CloseFile {
 } // namespace
 
 std::optional<ReleaseFile> DescribeFile(const std::string& path) {
-    std::ifstream in(update::LocalPath(path), std::ios::binary);
+    std::ifstream in;
+    platform::OpenForReading(in, path);
     if (!in)
         return std::nullopt;
     platform::Sha256 hash;

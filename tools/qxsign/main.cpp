@@ -4,11 +4,11 @@
 // (default: the information file's folder) by the last component of its URL, writes its size
 // and SHA-256 keys into the information file, then signs the file's exact bytes and writes
 // the signature beside it as INFORMATION_FILE.sig.
-#include "text/Error.h"
+#include "platform/FileStreams.h"
 #include "platform/FileSystem.h"
+#include "text/Error.h"
 #include "tools/qxsign/ReleaseSigning.h"
 #include "update/InformationFile.h"
-#include "update/LocalFile.h"
 
 #include <iostream>
 #include <string>
@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
         folder += platform::kPathSeparator;
 
     try {
-        std::optional<std::string> text = update::ReadFileBytes(information);
+        std::optional<std::string> text = platform::ReadFileBytes(information);
         if (!text)
             throw Error("Cannot read " + information);
         std::vector<std::string> keys = update::DownloadQueueKeys(*text);
@@ -66,8 +66,8 @@ int main(int argc, char** argv) {
         }
         std::string signedText = tools::WithFileChecks(*text, files);
         std::string signature = tools::SignP256(key, signedText);
-        if (!update::WriteFileBytes(information, signedText) ||
-            !update::WriteFileBytes(information + ".sig", signature))
+        if (!platform::WriteFileBytes(information, signedText) ||
+            !platform::WriteFileBytes(information + ".sig", signature))
             throw Error("Cannot write " + information + " or its signature");
         std::cout << "signed " << information << "\n";
         return 0;

@@ -2,7 +2,6 @@
 // a user sees them, saved as PNG files into the folder given (scripts/screenshots-windows runs
 // it under Wine and Xvfb with VORTANE at the sample installation).
 //   qxshots.exe <folder>
-#include "session/Session.h"
 #include "app/win32/Controls.h"
 #include "app/win32/QuestionDialog.h"
 #include "app/win32/TForm1.h"
@@ -10,7 +9,9 @@
 #include "app/win32/TfSetup.h"
 #include "app/win32/UpgradeWizard.h"
 #include "platform/Environment.h"
+#include "platform/FileStreams.h"
 #include "platform/WideText_win32.h"
+#include "session/Session.h"
 #include "update/UpgradeTexts.h"
 
 #include <commctrl.h>
@@ -82,11 +83,7 @@ bool Capture(HWND window, const std::string& path) {
     Chunk(png, "IHDR", BigEndian(width) + BigEndian(height) + std::string("\x08\x02\x00\x00\x00", 5));
     Chunk(png, "IDAT", packed);
     Chunk(png, "IEND", "");
-    FILE* file = _wfopen(platform::Widen(path).c_str(), L"wb");
-    if (file == nullptr)
-        return false;
-    const bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
-    return std::fclose(file) == 0 && written;
+    return platform::WriteFileBytes(path, png);
 }
 
 // Shows the window over the others, lets it paint, and takes its picture.
