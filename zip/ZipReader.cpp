@@ -1,12 +1,10 @@
 #include "zip/ZipReader.h"
 
 #include "text/Error.h"
+#include "zip/ArchiveStreams.h"
 #include "zip/CentralDirectory.h"
-#include "zip/PkwareCipher.h"
 #include "zip/WorkerPool.h"
 #include "zip/ZipFormat.h"
-
-#include <zlib.h>
 
 #include <algorithm>
 #include <atomic>
@@ -19,24 +17,24 @@ namespace {
 
 constexpr std::size_t kBlock = 32768;
 
-// Undecodable deflate data: the decoder's own word, shown as it stands.
-[[noreturn]] void DecoderError() {
-    throw Error("error");
+// The APPNOTE's check byte: the time's high byte when a data descriptor follows the data, else the CRC-32's.
+std::uint8_t CheckByte(const DirectoryEntry& entry) {
+    return static_cast<std::uint8_t>((entry.flags & kFlagDataDescriptor) ? entry.dosTime >> 8 : entry.crc >> 24);
 }
 
-class Inflater {
+// Tests side by side share the archive's device: each read takes its turn.
+class TurnTakingDevice : public InputDevice {
 public:
-    Inflater() {
-        if (inflateInit2(&stream_, -15) != Z_OK)
-            DecoderError();
+    TurnTakingDevice(InputDevice& device, std::mutex& mutex) : device_(device), mutex_(mutex) {}
+    std::uint64_t size() const override { return device_.size(); }
+    std::size_t readAt(std::uint64_t offset, void* data, std::size_t size) override {
+        std::lock_guard lock(mutex_);
+        return device_.readAt(offset, data, size);
     }
-    ~Inflater() { inflateEnd(&stream_); }
-    Inflater(const Inflater&) = delete;
-    Inflater& operator=(const Inflater&) = delete;
-    z_stream& stream() { return stream_; }
 
 private:
-    z_stream stream_{};
+    InputDevice& device_;
+    std::mutex& mutex_;
 };
 
 } // namespace
@@ -68,18 +66,6 @@ void ZipReader::readDirectory() {
     entries_ = ReadCentralDirectory(*device_);
     for (const auto& entry : entries_) // saturating: the sizes of a hostile archive may be anything
         totalUncompressed_ = std::max(totalUncompressed_, totalUncompressed_ + entry.uncompressedSize);
-}
-
-std::size_t ZipReader::readAt(std::uint64_t offset, void* data, std::size_t size) {
-    std::lock_guard lock(deviceMutex_);
-    return device_->readAt(offset, data, size);
-}
-
-std::string ZipReader::readExact(std::uint64_t offset, std::size_t size) {
-    std::string data(size, '\0');
-    if (readAt(offset, data.data(), size) != size)
-        data.clear();
-    return data;
 }
 
 bool ZipReader::testEntry(int index) {
@@ -168,86 +154,31 @@ int ZipReader::testSideBySide(int workers) {
 }
 
 EntryTestState ZipReader::runTest(const DirectoryEntry& entry, const OutputProgress& progress) {
-    const std::string local = readExact(entry.localHeaderOffset, kLocalHeaderSize);
-    if (local.empty() || Get32(reinterpret_cast<const unsigned char*>(local.data())) != kLocalHeaderSignature)
-        return EntryTestState::Failed;
-    const auto* header = reinterpret_cast<const unsigned char*>(local.data());
-    std::uint64_t position = entry.localHeaderOffset + kLocalHeaderSize + Get16(header + 26) + Get16(header + 28);
-    std::uint64_t remaining = entry.compressedSize;
-    if (position > device_->size())
-        return EntryTestState::Failed;
-    remaining = std::min(remaining, device_->size() - position);
-
-    std::optional<PkwareCipher> cipher;
-    if (entry.flags & kFlagEncrypted) {
-        if (remaining < kEncryptionHeaderSize)
+    TurnTakingDevice device(*device_, deviceMutex_);
+    try {
+        ArchiveEntrySource stored(device, entry.localHeaderOffset, entry.compressedSize);
+        std::optional<DecryptingSource> decrypted;
+        if (entry.flags & kFlagEncrypted)
+            decrypted.emplace(stored, password_.bytes, CheckByte(entry));
+        ByteSource& plain = decrypted ? static_cast<ByteSource&>(*decrypted) : stored;
+        if (entry.method != kMethodDeflate && entry.method != kMethodStored)
             return EntryTestState::Failed;
-        std::string encryptionHeader = readExact(position, kEncryptionHeaderSize);
-        if (encryptionHeader.empty())
-            return EntryTestState::Failed;
-        cipher.emplace(password_.bytes);
-        cipher->decrypt(reinterpret_cast<unsigned char*>(encryptionHeader.data()), kEncryptionHeaderSize);
-        const auto check =
-            static_cast<std::uint8_t>((entry.flags & kFlagDataDescriptor) ? entry.dosTime >> 8 : entry.crc >> 24);
-        if (static_cast<std::uint8_t>(encryptionHeader[kEncryptionHeaderSize - 1]) != check)
-            return EntryTestState::Failed;
-        position += kEncryptionHeaderSize;
-        remaining -= kEncryptionHeaderSize;
-    }
-    if (entry.method != kMethodDeflate && entry.method != kMethodStored)
-        return EntryTestState::Failed;
+        std::optional<InflatingSource> inflated;
+        if (entry.method == kMethodDeflate)
+            inflated.emplace(plain);
+        CrcCheckingSource checked(inflated ? static_cast<ByteSource&>(*inflated) : plain, entry.crc);
 
-    std::vector<unsigned char> input(kBlock);
-    std::vector<unsigned char> output(kBlock);
-    std::uint32_t crc = 0;
-    std::uint64_t produced = 0;
-    auto takeOutput = [&](const unsigned char* data, std::size_t size) {
-        crc = static_cast<std::uint32_t>(crc32_z(crc, data, size));
-        produced += size;
-        return progress(produced, size);
-    };
-    auto readInput = [&]() -> std::size_t {
-        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, remaining));
-        const std::size_t got = want == 0 ? 0 : readAt(position, input.data(), want);
-        if (cipher)
-            cipher->decrypt(input.data(), got);
-        position += got;
-        remaining -= got;
-        return got;
-    };
-
-    if (entry.method == kMethodStored) {
-        while (remaining != 0) {
-            const std::size_t got = readInput();
-            if (got == 0)
-                return EntryTestState::Failed;
-            if (!takeOutput(input.data(), got))
+        std::vector<unsigned char> block(kBlock);
+        std::uint64_t produced = 0;
+        while (const std::size_t got = checked.read(block.data(), block.size())) {
+            produced += got;
+            if (!progress(produced, got))
                 return EntryTestState::Untested;
         }
-    } else {
-        Inflater inflater;
-        z_stream& z = inflater.stream();
-        int result = Z_OK;
-        while (result != Z_STREAM_END) {
-            if (z.avail_in == 0) {
-                z.avail_in = static_cast<uInt>(readInput());
-                z.next_in = input.data();
-            }
-            const bool inputLeft = z.avail_in != 0;
-            z.next_out = output.data();
-            z.avail_out = static_cast<uInt>(output.size());
-            result = inflate(&z, Z_NO_FLUSH);
-            if (result == Z_DATA_ERROR || result == Z_NEED_DICT || result == Z_MEM_ERROR || result == Z_STREAM_ERROR)
-                DecoderError();
-            const std::size_t size = output.size() - z.avail_out;
-            if (size != 0 && !takeOutput(output.data(), size))
-                return EntryTestState::Untested;
-            // The stored data ended before the deflate stream did: the archive is cut short.
-            if (result != Z_STREAM_END && !inputLeft && size == 0)
-                return EntryTestState::Failed;
-        }
+        return EntryTestState::Passed;
+    } catch (const DamagedEntry&) {
+        return EntryTestState::Failed;
     }
-    return (entry.crc == 0 || crc == entry.crc) ? EntryTestState::Passed : EntryTestState::Failed;
 }
 
 } // namespace qx::zip

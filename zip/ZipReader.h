@@ -66,9 +66,8 @@ private:
     using OutputProgress = std::function<bool(std::uint64_t produced, std::size_t block)>;
 
     int testSideBySide(int workers);
+    // Runs the entry's bytes up the reader's sources (ArchiveStreams.h) into memory.
     EntryTestState runTest(const DirectoryEntry& entry, const OutputProgress& progress);
-    std::size_t readAt(std::uint64_t offset, void* data, std::size_t size);
-    std::string readExact(std::uint64_t offset, std::size_t size);
 
     std::string archivePath_;
     std::unique_ptr<InputDevice> device_;
