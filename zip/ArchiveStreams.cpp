@@ -155,6 +155,7 @@ std::size_t InflatingSource::read(unsigned char* data, std::size_t size) {
 std::size_t CrcCheckingSource::read(unsigned char* data, std::size_t size) {
     const std::size_t got = below_.read(data, size);
     crc_ = static_cast<std::uint32_t>(crc32_z(crc_, data, got));
+    // A stored CRC of 0 is not compared, on purpose: archives of other writers that leave it 0 still pass.
     if (got == 0 && storedCrc_ != 0 && crc_ != storedCrc_)
         throw DamagedEntry();
     return got;
