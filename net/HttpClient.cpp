@@ -1,6 +1,5 @@
 #include "net/HttpClient.h"
 
-#include "net/HttpResponse.h"
 #include "net/LineReader.h"
 #include "net/Url.h"
 
@@ -32,6 +31,7 @@ HttpClient::~HttpClient() {
 }
 
 void HttpClient::close() {
+    lines_.reset();
     connection_.reset();
     connectionKey_.clear();
 }
@@ -53,20 +53,36 @@ Connection& HttpClient::connectionFor(const Url& url) {
     return *connection_;
 }
 
+void HttpClient::open(const Url& url) {
+    connectionFor(url);
+}
+
+HttpResponseHead HttpClient::send(const std::string& request) {
+    if (!connection_)
+        throw Error("Not connected.");
+    lines_.reset();
+    connection_->writeAll(request);
+    lines_ = std::make_unique<LineReader>(*connection_);
+    return HttpResponseReader(*lines_).readHead();
+}
+
+bool HttpClient::readBody(const HttpResponseHead& head, const BodyReceiver& receiver, std::size_t limit) {
+    if (!lines_)
+        throw Error("Not connected.");
+    return HttpResponseReader(*lines_).readBody(head, receiver, limit);
+}
+
 void HttpClient::get(const std::string& urlText, std::string& body) {
     const Url url = ParseUrl(urlText);
     try {
-        Connection& connection = connectionFor(url);
-        connection.writeAll(RequestText(url, userAgent_));
-        LineReader lines(connection);
-        HttpResponseReader reader(lines);
-        HttpResponseHead head = reader.readHead();
+        open(url);
+        HttpResponseHead head = send(RequestText(url, userAgent_));
         const bool success = head.status >= 200 && head.status < 300;
         // Read into a buffer of our own: a body cut off half-way must not reach the caller.
         std::string received;
-        reader.readBody(head, received, bodyLimit_);
+        HttpResponseReader(*lines_).readBody(head, received, bodyLimit_);
         // The reader may have read ahead only when the server sent more than one response.
-        if (!head.keepAlive() || lines.hasBuffered())
+        if (!head.keepAlive() || lines_->hasBuffered())
             close();
         if (!success)
             throw HttpStatusError(head.status, head.statusLine);

@@ -1,10 +1,11 @@
 #pragma once
-// A minimal HTTP/1.1 client for the account descriptors and the update information: one
+// A minimal HTTP/1.1 client for the account descriptors and the update's transfers: one
 // GET at a time, plain or over TLS, redirects not followed, no credentials, no cookies.
 // A connection the server keeps alive is reused by the next GET to the same scheme, host
 // and port, and closed before a GET anywhere else.
 #include "text/Error.h"
 #include "net/Connection.h"
+#include "net/HttpResponse.h"
 
 #include <chrono>
 #include <cstddef>
@@ -50,6 +51,18 @@ public:
     // a connection closed early) and HttpStatusError for any status other than 2xx.
     void get(const std::string& url, std::string& body);
 
+    // The steps of a GET, for a caller with a request of its own that judges the status and
+    // takes the body as it arrives. They throw qx::Error as get does, and leave closing to the caller.
+    //
+    // Opens the connection for `url`, its TLS handshake included, unless the kept one leads there.
+    void open(const Url& url);
+    // Sends `request` (the whole request head) over the open connection and reads the head
+    // of the response.
+    HttpResponseHead send(const std::string& request);
+    // Hands the body of the response whose head `send` read to `receiver` as it arrives;
+    // false when the receiver stopped it. More than `limit` bytes (0: none) are refused.
+    bool readBody(const HttpResponseHead& head, const BodyReceiver& receiver, std::size_t limit = 0);
+
     // Closes a kept connection.
     void close();
 
@@ -65,7 +78,8 @@ private:
     std::chrono::milliseconds connectTimeout_ = platform::Socket::kDefaultConnectTimeout;
     std::chrono::milliseconds timeout_ = kTimeout;
     std::unique_ptr<Connection> connection_;
-    std::string connectionKey_; // scheme://host:port of the kept connection
+    std::string connectionKey_;         // scheme://host:port of the kept connection
+    std::unique_ptr<LineReader> lines_; // the current response's reader over the connection
 };
 
 } // namespace qx::net

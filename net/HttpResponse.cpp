@@ -4,6 +4,7 @@
 #include "text/TextHelpers.h"
 
 #include <cctype>
+#include <cstdint>
 
 namespace qx::net {
 
@@ -51,8 +52,8 @@ std::optional<std::size_t> ParseCount(const std::string& text, int base) {
     return value;
 }
 
-void CheckLimit(const std::string& body, std::size_t limit) {
-    if (limit > 0 && body.size() > limit)
+void CheckLimit(std::size_t total, std::size_t limit) {
+    if (limit > 0 && total > limit)
         throw Error("Response too large.");
 }
 
@@ -69,6 +70,16 @@ std::optional<std::string> HttpResponseHead::header(const std::string& name) con
 bool HttpResponseHead::chunked() const {
     auto coding = header("Transfer-Encoding");
     return coding && ListsToken(*coding, "chunked");
+}
+
+std::optional<std::size_t> HttpResponseHead::contentLength() const {
+    auto length = header("Content-Length");
+    if (!length)
+        return std::nullopt;
+    auto count = ParseCount(*length, 10);
+    if (!count)
+        throw Error("Invalid Content-Length: " + length->substr(0, 40));
+    return count;
 }
 
 bool HttpResponseHead::keepAlive() const {
@@ -122,26 +133,52 @@ HttpResponseHead HttpResponseReader::readHead() {
     }
 }
 
-void HttpResponseReader::readBody(const HttpResponseHead& head, std::string& body, std::size_t bodyLimit) {
+bool HttpResponseReader::readBody(const HttpResponseHead& head, const BodyReceiver& receiver, std::size_t bodyLimit) {
     if (head.status == 204 || head.status == 304 || (head.status >= 100 && head.status < 200))
-        return;
-    if (head.chunked()) {
-        readChunked(body, bodyLimit);
-        return;
+        return true;
+    if (head.chunked())
+        return readChunked(receiver, bodyLimit);
+    std::size_t total = 0;
+    if (auto count = head.contentLength()) {
+        CheckLimit(*count, bodyLimit);
+        return passOn(*count, receiver, total, bodyLimit);
     }
-    if (auto length = head.header("Content-Length")) {
-        auto count = ParseCount(*length, 10);
-        if (!count)
-            throw Error("Invalid Content-Length: " + length->substr(0, 40));
-        if (bodyLimit > 0 && *count > bodyLimit)
-            throw Error("Response too large.");
-        reader_.readExact(*count, body);
-        return;
+    for (std::string_view piece = reader_.readSome(SIZE_MAX); !piece.empty(); piece = reader_.readSome(SIZE_MAX)) {
+        total += piece.size();
+        CheckLimit(total, bodyLimit);
+        if (!receiver(piece.data(), piece.size()))
+            return false;
     }
-    reader_.readToEnd(body, bodyLimit);
+    return true;
 }
 
-void HttpResponseReader::readChunked(std::string& body, std::size_t bodyLimit) {
+void HttpResponseReader::readBody(const HttpResponseHead& head, std::string& body, std::size_t bodyLimit) {
+    readBody(
+        head,
+        [&body](const char* data, std::size_t size) {
+            body.append(data, size);
+            return true;
+        },
+        bodyLimit);
+}
+
+bool HttpResponseReader::passOn(std::size_t count, const BodyReceiver& receiver, std::size_t& total,
+                                std::size_t bodyLimit) {
+    while (count > 0) {
+        std::string_view piece = reader_.readSome(count);
+        if (piece.empty())
+            throw Error("Connection closed early.");
+        count -= piece.size();
+        total += piece.size();
+        CheckLimit(total, bodyLimit);
+        if (!receiver(piece.data(), piece.size()))
+            return false;
+    }
+    return true;
+}
+
+bool HttpResponseReader::readChunked(const BodyReceiver& receiver, std::size_t bodyLimit) {
+    std::size_t total = 0;
     for (;;) {
         auto line = reader_.readLine(kMaxLineLength);
         if (!line)
@@ -152,10 +189,9 @@ void HttpResponseReader::readChunked(std::string& body, std::size_t bodyLimit) {
             throw Error("Invalid chunk size: " + sizeText.substr(0, 40));
         if (*size == 0)
             break;
-        if (bodyLimit > 0 && *size > bodyLimit)
-            throw Error("Response too large.");
-        reader_.readExact(*size, body);
-        CheckLimit(body, bodyLimit);
+        CheckLimit(*size, bodyLimit);
+        if (!passOn(*size, receiver, total, bodyLimit))
+            return false;
         auto end = reader_.readLine(kMaxLineLength);
         if (!end || !end->empty())
             throw Error("Invalid chunked body.");
@@ -164,7 +200,7 @@ void HttpResponseReader::readChunked(std::string& body, std::size_t bodyLimit) {
     for (std::size_t count = 0;; ++count) {
         auto line = reader_.readLine(kMaxLineLength);
         if (!line || line->empty())
-            return;
+            return true;
         if (count >= kMaxHeaderLines)
             throw Error("Too many header lines in the HTTP response.");
     }

@@ -3,6 +3,8 @@
 // framed by chunked coding, by Content-Length, or by the server's close.
 #include "net/LineReader.h"
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -19,9 +21,15 @@ struct HttpResponseHead {
     // The value of the first header of that name (letter case ignored), blanks trimmed.
     std::optional<std::string> header(const std::string& name) const;
     bool chunked() const;
+    // The Content-Length, nullopt without one; throws qx::Error("Invalid Content-Length: ...")
+    // for a value that is no count.
+    std::optional<std::size_t> contentLength() const;
     // Whether the connection may carry another request after this response's body.
     bool keepAlive() const;
 };
+
+// Takes a body piece by piece as it arrives; false stops the reading there.
+using BodyReceiver = std::function<bool(const char* data, std::size_t size)>;
 
 class HttpResponseReader {
 public:
@@ -34,11 +42,16 @@ public:
     // Throws qx::Error for a connection closed before the head, a malformed status line,
     // or more than kMaxHeaderLines header lines.
     HttpResponseHead readHead();
-    // Appends the body that follows `head` to `body`. `bodyLimit` (0: none) guards memory.
+    // Hands the body that follows `head` to `receiver` as it arrives; false when the receiver
+    // stopped it. More than `bodyLimit` bytes (0: no limit) throw qx::Error("Response too large.").
+    bool readBody(const HttpResponseHead& head, const BodyReceiver& receiver, std::size_t bodyLimit = 0);
+    // Appends the body that follows `head` to `body`.
     void readBody(const HttpResponseHead& head, std::string& body, std::size_t bodyLimit = 0);
 
 private:
-    void readChunked(std::string& body, std::size_t bodyLimit);
+    // Passes `count` bytes on as they arrive; false when the receiver stopped.
+    bool passOn(std::size_t count, const BodyReceiver& receiver, std::size_t& total, std::size_t bodyLimit);
+    bool readChunked(const BodyReceiver& receiver, std::size_t bodyLimit);
 
     LineReader& reader_;
 };

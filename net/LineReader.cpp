@@ -2,6 +2,8 @@
 
 #include "text/Error.h"
 
+#include <algorithm>
+
 namespace qx::net {
 
 namespace {
@@ -45,26 +47,12 @@ std::optional<std::string> LineReader::readLine(std::size_t maxLength) {
     }
 }
 
-void LineReader::readExact(std::size_t count, std::string& out) {
-    while (count > 0) {
-        if (pos_ == buffer_.size() && !fill())
-            throw Error("Connection closed early.");
-        std::size_t take = std::min(count, buffer_.size() - pos_);
-        out.append(buffer_, pos_, take);
-        pos_ += take;
-        count -= take;
-    }
-}
-
-void LineReader::readToEnd(std::string& out, std::size_t limit) {
-    for (;;) {
-        out.append(buffer_, pos_, std::string::npos);
-        pos_ = buffer_.size();
-        if (limit > 0 && out.size() > limit)
-            throw Error("Response too large.");
-        if (!fill())
-            return;
-    }
+std::string_view LineReader::readSome(std::size_t maxSize) {
+    if (pos_ == buffer_.size() && !fill())
+        return {};
+    std::string_view piece(buffer_.data() + pos_, std::min(maxSize, buffer_.size() - pos_));
+    pos_ += piece.size();
+    return piece;
 }
 
 void LineReader::discardBuffered() {

@@ -1,11 +1,12 @@
 #pragma once
-// Buffered reading over a ByteStream: lines for the protocol heads, counted or open-ended
-// runs of bytes for bodies and data. Shared by the HTTP client and the line protocols.
+// Buffered reading over a ByteStream: lines for the protocol heads, and the bytes of bodies
+// and data as they arrive. Shared by the HTTP client and the line protocols.
 #include "net/ByteStream.h"
 
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace qx::net {
 
@@ -19,12 +20,9 @@ public:
     // qx::Error("Line too long.") when `maxLength` bytes pass without a line end.
     std::optional<std::string> readLine(std::size_t maxLength);
 
-    // Appends exactly `count` bytes to `out`; throws qx::Error("Connection closed early.") when
-    // the stream ends first.
-    void readExact(std::size_t count, std::string& out);
-    // Appends everything up to the end of the stream to `out`. A `limit` (bytes, 0 for none)
-    // guards memory: passing it throws qx::Error("Response too large.").
-    void readToEnd(std::string& out, std::size_t limit = 0);
+    // The next bytes, at most `maxSize`: what was read ahead, else one read from the stream.
+    // Empty when the stream ended. The view is valid until the next call on the reader.
+    std::string_view readSome(std::size_t maxSize);
 
     // Drops what was read ahead (before switching to TLS nothing sent in plain text may remain).
     void discardBuffered();

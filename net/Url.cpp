@@ -6,6 +6,18 @@
 
 namespace qx::net {
 
+namespace {
+
+// Blanks and control characters have no place in a request line or a Host header.
+bool HasBlankOrControl(const std::string& text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) < 33)
+            return true;
+    return false;
+}
+
+} // namespace
+
 std::string Url::hostHeader() const {
     return defaultPort() ? host : host + ":" + std::to_string(port);
 }
@@ -37,11 +49,11 @@ Url ParseUrl(const std::string& text) {
         std::string digits = authority.substr(portColon + 1);
         authority.erase(portColon);
         if (digits.empty() || digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string::npos ||
-            std::stoul(digits) > 65535)
+            std::stoul(digits) == 0 || std::stoul(digits) > 65535)
             throw Error("Invalid URL: " + text);
         url.port = static_cast<std::uint16_t>(std::stoul(digits));
     }
-    if (authority.empty())
+    if (authority.empty() || HasBlankOrControl(authority) || HasBlankOrControl(url.path))
         throw Error("Invalid URL: " + text);
     url.host = authority;
     return url;

@@ -18,7 +18,8 @@ struct Url {
 };
 
 // Throws qx::Error("Unknown Protocol") for a scheme other than http and https, and
-// qx::Error("Invalid URL: <url>") for a URL without host or with a port that is no number.
+// qx::Error("Invalid URL: <url>") for a URL without host, with a port that is no number from
+// 1 to 65535, or with a blank or control character in its host or path.
 Url ParseUrl(const std::string& url);
 
 } // namespace qx::net

@@ -2,35 +2,19 @@
 
 #include "BuildConfig.h"
 #include "text/Error.h"
+#include "net/HttpClient.h"
+#include "net/HttpDate.h"
+#include "net/Url.h"
 #include "platform/Environment.h"
-#include "update/HttpUrl.h"
-#include "update/TransferStream.h"
 #include "update/VersionNumber.h"
 
-#include <algorithm>
 #include <chrono>
-#include <memory>
 
 namespace qx::update {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr std::size_t kMaxHeadBytes = 65536; // a longer head is no answer we understand
-constexpr std::size_t kBufferBytes = 4096;
-
-std::string LowerAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-std::string TrimBlanks(const std::string& text) {
-    std::size_t first = text.find_first_not_of(" \t");
-    std::size_t last = text.find_last_not_of(" \t\r");
-    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
-}
 
 // Thrown from the socket's idle callback to end a transfer between two wait slices.
 struct TransferStopped {
@@ -46,7 +30,11 @@ public:
             wholeDeadline_ = Clock::now() + std::chrono::milliseconds(options.wholeTimeoutMs);
     }
     void connected() { connecting_ = false; }
+    // Closing the connection runs the idle callback too; nothing may throw from there.
+    void disarm() { armed_ = false; }
     void check() const {
+        if (!armed_)
+            return;
         if (cancel_)
             throw TransferStopped{true};
         auto now = Clock::now();
@@ -59,132 +47,96 @@ private:
     Clock::time_point connectDeadline_;
     std::optional<Clock::time_point> wholeDeadline_;
     bool connecting_ = true;
+    bool armed_ = true;
 };
 
-std::string RequestFor(const HttpUrl& url, const HttpGetOptions& options) {
-    std::string host = url.host;
-    if (url.port != (url.https ? 443 : 80))
-        host += ":" + std::to_string(url.port);
-    std::string request = "GET " + url.path + " HTTP/1.0\r\nHost: " + host +
+// Disarms the watchdog before the client that calls it closes its connection.
+class DisarmOnExit {
+public:
+    explicit DisarmOnExit(Watchdog& watchdog) : watchdog_(watchdog) {}
+    ~DisarmOnExit() { watchdog_.disarm(); }
+    DisarmOnExit(const DisarmOnExit&) = delete;
+    DisarmOnExit& operator=(const DisarmOnExit&) = delete;
+
+private:
+    Watchdog& watchdog_;
+};
+
+// The checks a download needs: the certificate must be vouched for by the system's trusted
+// roots and name the host, and TLS 1.2 at least.
+net::TlsSettings VerifiedTls(const std::string& host) {
+    net::TlsSettings settings;
+    settings.minVersion = net::TlsVersion::Tls1_2;
+    settings.verifyPeer = true;
+    settings.verifyHost = host;
+    // Server name indication carries names only, never an address.
+    if (host.find_first_not_of("0123456789.") != std::string::npos)
+        settings.serverName = host;
+    return settings;
+}
+
+std::string RequestFor(const net::Url& url, const HttpGetOptions& options) {
+    std::string request = "GET " + url.path + " HTTP/1.0\r\nHost: " + url.hostHeader() +
                           "\r\nAccept: text/html, */*\r\nUser-Agent: qx/" + kOwnVersion + "\r\n";
     if (options.bypassCaches)
         request += "Cache-Control: no-cache\r\nPragma: no-cache\r\n";
     return request + "Connection: close\r\n\r\n";
 }
 
-} // namespace
-
-bool ParseHttpHead(const std::string& head, HttpResult& result) {
-    std::size_t lineEnd = head.find('\n');
-    std::string statusLine = head.substr(0, lineEnd);
-    if (statusLine.rfind("HTTP/", 0) != 0)
-        return false;
-    std::size_t space = statusLine.find(' ');
-    if (space == std::string::npos || statusLine.size() < space + 4)
-        return false;
-    std::string code = statusLine.substr(space + 1, 3);
-    if (code.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-    result.status = std::stoi(code);
-    for (std::size_t at = lineEnd; at != std::string::npos && at + 1 < head.size();) {
-        std::size_t next = head.find('\n', at + 1);
-        std::string line = head.substr(at + 1, next == std::string::npos ? std::string::npos : next - at - 1);
-        at = next;
-        std::size_t colon = line.find(':');
-        if (colon == std::string::npos)
-            continue;
-        std::string name = LowerAscii(TrimBlanks(line.substr(0, colon)));
-        std::string value = TrimBlanks(line.substr(colon + 1));
-        if (name == "content-length" && !value.empty() && value.size() <= 18 &&
-            value.find_first_not_of("0123456789") == std::string::npos)
-            result.announcedSize = std::stoull(value);
-        else if (name == "last-modified")
-            result.lastModifiedUnix = ParseHttpDate(value);
-    }
-    return true;
-}
-
-namespace {
-
-// Reads the head and the body of one answer; the stream's errors pass to the caller.
-void ReadAnswer(TransferStream& stream, HttpBodySink& sink, const HttpGetOptions& options, const Watchdog& watchdog,
-                HttpResult& result, bool& headRead) {
-    char buffer[kBufferBytes];
-    std::string received;
-    std::size_t headEnd = std::string::npos;
-    std::size_t separator = 0;
-    while (headEnd == std::string::npos) {
-        std::size_t n = stream.receive(buffer, sizeof buffer);
-        watchdog.check();
-        if (n == 0)
-            throw Error("No answer from the server");
-        received.append(buffer, n);
-        for (const char* marker : {"\r\n\r\n", "\n\n"}) {
-            std::size_t at = received.find(marker);
-            if (at != std::string::npos && at < headEnd) {
-                headEnd = at;
-                separator = std::char_traits<char>::length(marker);
-            }
-        }
-        if (headEnd == std::string::npos && received.size() > kMaxHeadBytes)
-            throw Error("The answer's head is too long");
-    }
-    if (!ParseHttpHead(received.substr(0, headEnd), result))
-        throw Error("No HTTP answer");
-    headRead = true;
-    if (result.status != 200 && result.status != 206) {
-        result.outcome = TransferOutcome::ErrorStatus;
-        return;
-    }
+// Reads the body of a successful answer into the sink, within the caller's limit.
+void ReadBody(net::HttpClient& client, const net::HttpResponseHead& head, HttpBodySink& sink,
+              const HttpGetOptions& options, const Watchdog& watchdog, HttpResult& result) {
+    if (!head.chunked())
+        if (auto length = head.contentLength())
+            result.announcedSize = *length;
     if (!sink.begin(result.announcedSize)) {
         result.outcome = TransferOutcome::WriteFailed;
         return;
     }
-    // The body: what came with the head, then reads until the announced size or the end of the connection.
-    auto take = [&](const char* data, std::size_t size) {
-        if (result.announcedSize)
-            size = static_cast<std::size_t>(std::min<std::uint64_t>(size, *result.announcedSize - result.received));
-        if (options.maxBodyBytes > 0 && result.received + size > options.maxBodyBytes)
-            return TransferOutcome::TooLarge;
-        if (size > 0 && !sink.write(data, size))
-            return TransferOutcome::WriteFailed;
-        result.received += size;
-        return TransferOutcome::Complete;
-    };
-    std::string first = received.substr(headEnd + separator);
-    result.outcome = take(first.data(), first.size());
-    while (result.outcome == TransferOutcome::Complete &&
-           (!result.announcedSize || result.received < *result.announcedSize)) {
-        std::size_t n = stream.receive(buffer, sizeof buffer);
+    result.outcome = TransferOutcome::Complete;
+    client.readBody(head, [&](const char* data, std::size_t size) {
         watchdog.check(); // the socket's idle callback runs only while it waits
-        if (n == 0 && result.announcedSize)
-            result.outcome = TransferOutcome::BrokenOff;
-        if (n == 0)
-            break;
-        result.outcome = take(buffer, n);
-    }
+        if (options.maxBodyBytes > 0 && result.received + size > options.maxBodyBytes)
+            result.outcome = TransferOutcome::TooLarge;
+        else if (!sink.write(data, size))
+            result.outcome = TransferOutcome::WriteFailed;
+        else
+            result.received += size;
+        return result.outcome == TransferOutcome::Complete;
+    });
 }
 
 } // namespace
 
-HttpResult HttpGet(const std::string& url, HttpBodySink& sink, const HttpGetOptions& options,
+HttpResult HttpGet(const std::string& urlText, HttpBodySink& sink, const HttpGetOptions& options,
                    const std::atomic<bool>& cancel) {
     HttpResult result;
-    std::optional<HttpUrl> parts = ParseHttpUrl(url);
-    if (!parts) {
-        result.error = "Not an http or https URL: " + url;
+    net::Url url;
+    try {
+        url = net::ParseUrl(urlText);
+    } catch (const Error&) {
+        result.error = "Not an http or https URL: " + urlText;
         return result;
     }
     Watchdog watchdog(options, cancel);
+    net::HttpClient client(std::string(), VerifiedTls(url.host));
+    DisarmOnExit disarm(watchdog);
+    client.setIdleCallback([&watchdog] { watchdog.check(); });
+    client.setTimeouts(platform::Socket::kDefaultConnectTimeout, std::chrono::milliseconds(options.idleTimeoutMs));
     bool headRead = false;
     try {
-        std::unique_ptr<TransferStream> stream = OpenTransferStream(
-            parts->host, static_cast<std::uint16_t>(parts->port), parts->https, [&watchdog] { watchdog.check(); },
-            std::chrono::milliseconds(options.idleTimeoutMs));
+        client.open(url);
         watchdog.connected();
-        std::string request = RequestFor(*parts, options);
-        stream->sendAll(request.data(), request.size());
-        ReadAnswer(*stream, sink, options, watchdog, result, headRead);
+        net::HttpResponseHead head = client.send(RequestFor(url, options));
+        watchdog.check();
+        headRead = true;
+        result.status = head.status;
+        if (auto modified = head.header("Last-Modified"))
+            result.lastModifiedUnix = net::ParseHttpDate(*modified);
+        if (result.status != 200 && result.status != 206)
+            result.outcome = TransferOutcome::ErrorStatus;
+        else
+            ReadBody(client, head, sink, options, watchdog, result);
     } catch (const TransferStopped& stopped) {
         result.outcome = stopped.cancelled ? TransferOutcome::Cancelled
                          : headRead        ? TransferOutcome::BrokenOff

@@ -1,7 +1,7 @@
 #pragma once
-// The update's own small HTTP client: one plain GET per transfer (HTTP/1.0, so no chunked
-// bodies), TLS with certificate checks when the URL is https, time-outs on every wait and a
-// cancel flag that the worker looks at between reads.
+// The update's transfers over the program's HTTP client: one plain GET per transfer on a
+// connection of its own (HTTP/1.0, closed after the answer), TLS with certificate checks when
+// the URL is https, time-outs on every wait and a cancel flag that the worker looks at between reads.
 #include <atomic>
 #include <cstdint>
 #include <optional>
@@ -45,10 +45,6 @@ struct HttpResult {
     std::optional<std::int64_t> lastModifiedUnix;
     std::string error; // what went wrong, in English, for diagnostics
 };
-
-// Fills status, announced size and Last-Modified from an answer's head (without the blank
-// line that ends it); false when it is no HTTP head.
-bool ParseHttpHead(const std::string& head, HttpResult& result);
 
 HttpResult HttpGet(const std::string& url, HttpBodySink& sink, const HttpGetOptions& options,
                    const std::atomic<bool>& cancel);

@@ -1,8 +1,9 @@
-// Any bytes as the information file, as a queue entry, a URL, a date and an answer's head.
+// Any bytes as the information file, as a queue entry, a URL and a date.
+#include "text/Error.h"
+#include "net/HttpDate.h"
+#include "net/Url.h"
 #include "update/DownloadTarget.h"
-#include "update/HttpUrl.h"
 #include "update/UpdateDecision.h"
-#include "update/UpdateHttp.h"
 #include "update/VersionNumber.h"
 
 #include <cstddef>
@@ -17,9 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     qx::update::DecideUpdate(qx::AnsiText(text), qx::update::kOwnVersion, folders);
     qx::update::IsNewerVersion(text, qx::update::kOwnVersion);
     qx::update::ResolveDownloadEntry(text, folders);
-    qx::update::ParseHttpUrl(text);
-    qx::update::ParseHttpDate(text);
-    qx::update::HttpResult head;
-    qx::update::ParseHttpHead(text, head);
+    try {
+        qx::net::ParseUrl(text);
+    } catch (const qx::Error&) {
+    }
+    qx::net::ParseHttpDate(text);
     return 0;
 }

@@ -95,6 +95,29 @@ TEST(HttpClient, SendsTheRequestHeadInItsFixedShape) {
     EXPECT_EQ(server->readOutput(0.5).substr(0, expected.size()), expected);
 }
 
+// The steps of a GET for a caller of its own: its request goes out as written, the body comes
+// to its receiver, and the receiver ends the reading when it has had enough.
+TEST(HttpClient, TheStepsOfAGetSendTheCallersRequestAndHandTheBodyOn) {
+    auto server = StartLineServer(
+        R"([[{"read": 3}, {"send": "HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n0123456789"}, {"sleep": 3}]])");
+    HttpClient client(kUserAgent, ServiceTls());
+    const Url url = ParseUrl(Local(server->port()) + "/own");
+    client.open(url);
+    const HttpResponseHead head = client.send("GET /own HTTP/1.0\r\nX-Own: 1\r\n\r\n");
+    EXPECT_EQ(head.status, 200);
+    EXPECT_EQ(head.contentLength(), 10u);
+    std::string seen;
+    const bool whole = client.readBody(head, [&seen](const char* data, std::size_t size) {
+        seen.append(data, size);
+        return false;
+    });
+    EXPECT_FALSE(whole);
+    EXPECT_FALSE(seen.empty());
+    EXPECT_EQ(std::string("0123456789").substr(0, seen.size()), seen);
+    const std::string expected = "GOT GET /own HTTP/1.0\nGOT X-Own: 1\nGOT \n";
+    EXPECT_EQ(server->readOutput(0.5).substr(0, expected.size()), expected);
+}
+
 struct FramingCase {
     std::string name;
     std::string response; // raw bytes the server sends after reading the request head

@@ -1,9 +1,11 @@
 // The update's HTTP client against a real server on 127.0.0.1 (update_server.py).
+#include "text/Error.h"
+#include "net/HttpDate.h"
+#include "net/Url.h"
 #include "platform/Signature.h"
 #include "tests/update/SignedRelease.h"
 #include "tests/update/UpdateServer.h"
 #include "update/FileDownload.h"
-#include "update/HttpUrl.h"
 #include "update/UpdateHttp.h"
 
 #include <chrono>
@@ -168,18 +170,20 @@ TEST_F(HttpClient, HttpsDownloadsOnlyFromACertificateThatIsTrustedAndNamesTheHos
     }
 }
 
+// The URLs and dates the update's transfers read.
 TEST(HttpUrl, PartsAndDates) {
-    std::optional<HttpUrl> url = ParseHttpUrl("HTTPS://www.example.com:8443/prenos/qfd/qx.inf?x=1");
-    ASSERT_TRUE(url);
-    EXPECT_TRUE(url->https);
-    EXPECT_EQ(url->host, "www.example.com");
-    EXPECT_EQ(url->port, 8443);
-    EXPECT_EQ(url->path, "/prenos/qfd/qx.inf?x=1");
-    EXPECT_EQ(ParseHttpUrl("http://h")->path, "/");
-    EXPECT_EQ(ParseHttpUrl("http://h")->port, 80);
+    using net::ParseHttpDate;
+    using net::ParseUrl;
+    const net::Url url = ParseUrl("HTTPS://www.example.com:8443/prenos/qfd/qx.inf?x=1");
+    EXPECT_TRUE(url.tls());
+    EXPECT_EQ(url.host, "www.example.com");
+    EXPECT_EQ(url.port, 8443);
+    EXPECT_EQ(url.path, "/prenos/qfd/qx.inf?x=1");
+    EXPECT_EQ(ParseUrl("http://h").path, "/");
+    EXPECT_EQ(ParseUrl("http://h").port, 80);
     for (const char* bad :
          {"ftp://h/x", "http://", "http://h:0/", "http://h:99999/", "http://h:x/", "h/x", "http://h/a b"})
-        EXPECT_FALSE(ParseHttpUrl(bad)) << bad;
+        EXPECT_THROW(ParseUrl(bad), Error) << bad;
 
     EXPECT_EQ(ParseHttpDate("Sun, 06 Nov 1994 08:49:37 GMT"), 784111777);
     EXPECT_EQ(ParseHttpDate("Sunday, 06-Nov-94 08:49:37 GMT"), 784111777);

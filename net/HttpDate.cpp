@@ -1,23 +1,12 @@
-#include "update/HttpUrl.h"
+#include "net/HttpDate.h"
 
 #include <array>
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 
-namespace qx::update {
+namespace qx::net {
 
 namespace {
-
-bool StartsWithIgnoringCase(const std::string& text, const char* prefix) {
-    std::size_t n = std::strlen(prefix);
-    if (text.size() < n)
-        return false;
-    for (std::size_t i = 0; i < n; ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
-            return false;
-    return true;
-}
 
 // Days from 1970-01-01 to a civil date (proleptic Gregorian).
 std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
@@ -40,43 +29,6 @@ int MonthNumber(const char* name) {
 
 } // namespace
 
-std::optional<HttpUrl> ParseHttpUrl(const std::string& url) {
-    HttpUrl result;
-    std::size_t rest;
-    if (StartsWithIgnoringCase(url, "http://")) {
-        rest = 7;
-    } else if (StartsWithIgnoringCase(url, "https://")) {
-        result.https = true;
-        result.port = 443;
-        rest = 8;
-    } else {
-        return std::nullopt;
-    }
-    std::size_t slash = url.find_first_of("/?", rest);
-    std::string authority = url.substr(rest, slash == std::string::npos ? std::string::npos : slash - rest);
-    if (slash != std::string::npos)
-        result.path = (url[slash] == '?' ? "/" : "") + url.substr(slash);
-    if (std::size_t at = authority.rfind('@'); at != std::string::npos)
-        authority.erase(0, at + 1);
-    std::size_t colon = authority.rfind(':');
-    if (colon != std::string::npos) {
-        std::string port = authority.substr(colon + 1);
-        if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos)
-            return std::nullopt;
-        result.port = std::stoi(port);
-        if (result.port < 1 || result.port > 65535)
-            return std::nullopt;
-        authority.erase(colon);
-    }
-    if (authority.empty() || authority.find_first_of(" \t\r\n") != std::string::npos)
-        return std::nullopt;
-    result.host = authority;
-    for (char c : result.path)
-        if (static_cast<unsigned char>(c) < 33)
-            return std::nullopt;
-    return result;
-}
-
 std::optional<std::int64_t> ParseHttpDate(const std::string& text) {
     char weekday[16] = {}, month[4] = {}, zone[4] = {};
     int day = 0, year = 0, hour = 0, minute = 0, second = 0;
@@ -98,4 +50,4 @@ std::optional<std::int64_t> ParseHttpDate(const std::string& text) {
            minute * 60 + second;
 }
 
-} // namespace qx::update
+} // namespace qx::net
