@@ -3,19 +3,11 @@
 #include "text/Error.h"
 #include "text/TextHelpers.h"
 
-#include <cctype>
 #include <cstdint>
 
 namespace qx::net {
 
 namespace {
-
-std::string Trimmed(const std::string& text) {
-    std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 // Whether a comma-separated header value lists `token` (letter case ignored).
 bool ListsToken(const std::string& value, const std::string& token) {
@@ -23,7 +15,7 @@ bool ListsToken(const std::string& value, const std::string& token) {
     std::size_t start = 0;
     while (start <= lower.size()) {
         std::size_t comma = lower.find(',', start);
-        if (Trimmed(lower.substr(start, comma - start)) == token)
+        if (Trim(lower.substr(start, comma - start)) == token)
             return true;
         if (comma == std::string::npos)
             break;
@@ -38,12 +30,8 @@ std::optional<std::size_t> ParseCount(const std::string& text, int base) {
         return std::nullopt;
     std::size_t value = 0;
     for (char c : text) {
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (base == 16 && std::isxdigit(static_cast<unsigned char>(c)))
-            digit = std::tolower(static_cast<unsigned char>(c)) - 'a' + 10;
-        else
+        const int digit = HexDigitValue(c);
+        if (digit < 0 || digit >= base)
             return std::nullopt;
         if (value > (SIZE_MAX - static_cast<std::size_t>(digit)) / static_cast<std::size_t>(base))
             return std::nullopt;
@@ -120,13 +108,13 @@ HttpResponseHead HttpResponseReader::readHead() {
             if (count >= kMaxHeaderLines)
                 throw Error("Too many header lines in the HTTP response.");
             if ((line->front() == ' ' || line->front() == '\t') && !head.headers.empty()) {
-                head.headers.back().second += " " + Trimmed(*line); // obsolete line folding
+                head.headers.back().second += " " + Trim(*line); // obsolete line folding
                 continue;
             }
             std::size_t colon = line->find(':');
             if (colon == std::string::npos || colon == 0)
                 throw Error("Invalid HTTP header: " + line->substr(0, 80));
-            head.headers.emplace_back(line->substr(0, colon), Trimmed(line->substr(colon + 1)));
+            head.headers.emplace_back(line->substr(0, colon), Trim(line->substr(colon + 1)));
         }
         if (head.status != 100)
             return head;
@@ -183,7 +171,7 @@ bool HttpResponseReader::readChunked(const BodyReceiver& receiver, std::size_t b
         auto line = reader_.readLine(kMaxLineLength);
         if (!line)
             throw Error("Connection closed early.");
-        std::string sizeText = Trimmed(line->substr(0, line->find(';'))); // chunk extensions ignored
+        std::string sizeText = Trim(line->substr(0, line->find(';'))); // chunk extensions ignored
         auto size = ParseCount(sizeText, 16);
         if (!size)
             throw Error("Invalid chunk size: " + sizeText.substr(0, 40));

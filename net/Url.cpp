@@ -1,6 +1,7 @@
 #include "net/Url.h"
 
 #include "text/Error.h"
+#include "text/TextHelpers.h"
 
 #include <cctype>
 
@@ -27,8 +28,7 @@ Url ParseUrl(const std::string& text) {
     std::size_t colon = text.find("://");
     if (colon == std::string::npos)
         throw Error("Unknown Protocol");
-    for (char c : text.substr(0, colon))
-        url.scheme += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    url.scheme = AsciiLowerCase(text.substr(0, colon));
     if (url.scheme != "http" && url.scheme != "https")
         throw Error("Unknown Protocol");
 

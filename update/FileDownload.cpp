@@ -2,7 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Signature.h"
-#include "update/LocalFile.h"
+#include "platform/FileStreams.h"
 
 #include <fstream>
 
@@ -32,7 +32,7 @@ public:
             return false;
         }
         platform::CreateDirectories(platform::FolderOf(path_));
-        out_.open(LocalPath(path_), std::ios::binary | std::ios::trunc);
+        platform::OpenForWriting(out_, path_);
         if (!out_)
             return false;
         platform::SetAttributeBits(path_, kDownloadingAttributes);

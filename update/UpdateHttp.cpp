@@ -6,6 +6,7 @@
 #include "net/HttpDate.h"
 #include "net/Url.h"
 #include "platform/Environment.h"
+#include "platform/HostName.h"
 #include "update/VersionNumber.h"
 
 #include <chrono>
@@ -70,7 +71,7 @@ net::TlsSettings VerifiedTls(const std::string& host) {
     settings.verifyPeer = true;
     settings.verifyHost = host;
     // Server name indication carries names only, never an address.
-    if (host.find_first_not_of("0123456789.") != std::string::npos)
+    if (!platform::IsNumericHost(host))
         settings.serverName = host;
     return settings;
 }
@@ -150,12 +151,7 @@ HttpResult HttpGet(const std::string& urlText, HttpBodySink& sink, const HttpGet
 }
 
 std::string UpdateServerRoot() {
-    std::string root = platform::GetEnvironmentText("QX_UPDATE_ROOT");
-    if (root.empty())
-        root = QX_UPDATE_ROOT_DEFAULT;
-    while (!root.empty() && root.back() == '/')
-        root.pop_back();
-    return root;
+    return platform::RootOrOverride("QX_UPDATE_ROOT", QX_UPDATE_ROOT_DEFAULT);
 }
 
 std::string InformationFileUrl() {
