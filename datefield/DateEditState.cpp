@@ -1,7 +1,7 @@
 #include "datefield/DateEditState.h"
 
-#include "text/Error.h"
 #include "platform/Clock.h"
+#include "text/Error.h"
 
 namespace qx {
 namespace {

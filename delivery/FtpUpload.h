@@ -1,9 +1,9 @@
 #pragma once
 // The upload of the checked archive into the accounting service's folder on the service's
 // FTP server, with the account fetched from the service first ("qfd.ftp").
+#include "net/FtpClient.h"
 #include "session/OperatorInterface.h"
 #include "session/Session.h"
-#include "net/FtpClient.h"
 
 #include <cstdint>
 #include <string>

@@ -1,8 +1,8 @@
 #include "delivery/MailFile.h"
 
-#include "text/Error.h"
 #include "net/CommandText.h"
 #include "platform/CodePage.h"
+#include "text/Error.h"
 #include "text/Utf8.h"
 
 #include <algorithm>

@@ -1,12 +1,12 @@
 #include "delivery/MailHandoff.h"
 
-#include "text/Error.h"
 #include "platform/CodePage.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/Ini.h"
 #include "platform/MailClient.h"
 #include "platform/Process.h"
+#include "text/Error.h"
 #include "text/TextHelpers.h"
 
 namespace qx {

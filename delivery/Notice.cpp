@@ -4,12 +4,12 @@
 #include "delivery/IntegerText.h"
 
 #include "BuildConfig.h"
-#include "text/Error.h"
 #include "delivery/MailHandoff.h"
 #include "net/AddressList.h"
 #include "net/CommandText.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
+#include "text/Error.h"
 #include "text/TextHelpers.h"
 
 #include <cstdio>

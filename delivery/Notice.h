@@ -2,10 +2,10 @@
 // The notice of a finished upload: a short note through the user's mail program when the
 // `Email` setting holds an address, else an HTML message over SMTP with the service's own
 // mail account to the service's notice address. Every outcome is a message box.
-#include "session/OperatorInterface.h"
-#include "session/Session.h"
 #include "net/SmtpClient.h"
 #include "net/TlsLayer.h"
+#include "session/OperatorInterface.h"
+#include "session/Session.h"
 
 #include <chrono>
 #include <cstdint>

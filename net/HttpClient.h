@@ -3,9 +3,9 @@
 // GET at a time, plain or over TLS, redirects not followed, no credentials, no cookies.
 // A connection the server keeps alive is reused by the next GET to the same scheme, host
 // and port, and closed before a GET anywhere else.
-#include "text/Error.h"
 #include "net/Connection.h"
 #include "net/HttpResponse.h"
+#include "text/Error.h"
 
 #include <chrono>
 #include <cstddef>

@@ -1,7 +1,7 @@
 #include "net/PingPong.h"
 
-#include "text/Error.h"
 #include "net/CommandText.h"
+#include "text/Error.h"
 
 #include <algorithm>
 

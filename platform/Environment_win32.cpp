@@ -58,8 +58,7 @@ std::string ExecutableFileVersion() {
         WORD codePage;
     }* translation = nullptr;
     UINT length = 0;
-    if (!VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
-                        &length) ||
+    if (!VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length) ||
         length < sizeof(Translation))
         return {};
     wchar_t query[64];

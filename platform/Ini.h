@@ -16,7 +16,6 @@ AnsiText IniReadString(const std::string& file, const std::string& section, cons
 int IniReadInt(const std::string& file, const std::string& section, const std::string& key, int fallback);
 
 // Writes one key. A write the file system refuses throws std::runtime_error("Unable to write to " + file).
-void IniWriteString(const std::string& file, const std::string& section, const std::string& key,
-                    const AnsiText& value);
+void IniWriteString(const std::string& file, const std::string& section, const std::string& key, const AnsiText& value);
 
 } // namespace qx::platform

@@ -2,8 +2,8 @@
 // socket and fills from it, so OpenSSL never blocks on the socket itself.
 #include "platform/TlsLayer.h"
 
-#include "text/Error.h"
 #include "platform/Socket.h"
+#include "text/Error.h"
 
 #include <algorithm>
 #include <openssl/err.h>

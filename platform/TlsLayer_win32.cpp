@@ -3,9 +3,9 @@
 // buffers, so the layer itself moves the records through the socket.
 #include "platform/TlsLayer.h"
 
-#include "text/Error.h"
 #include "platform/Socket.h"
 #include "platform/WideText_win32.h"
+#include "text/Error.h"
 
 #include <algorithm>
 #include <cstdio>

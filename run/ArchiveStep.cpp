@@ -2,12 +2,12 @@
 
 #include "text/Error.h"
 
-#include "run/ArchiveName.h"
-#include "run/ArchivePassword.h"
-#include "zip/FileSelection.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
+#include "run/ArchiveName.h"
+#include "run/ArchivePassword.h"
 #include "text/TextHelpers.h"
+#include "zip/FileSelection.h"
 
 namespace qx {
 namespace {

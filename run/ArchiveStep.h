@@ -22,7 +22,8 @@ public:
     // runs inside the pack. Errors of the writer, the reader and the dispatch pass through.
     void run(const Dispatch& dispatch);
 
-    // The writer's completion handler (Zipper1ZipComplete): read-back test, count comparison, dispatch, hiding the bars.
+    // The writer's completion handler (Zipper1ZipComplete): read-back test, count comparison, dispatch, hiding the
+    // bars.
     void OnArchiveWritten(int entriesWritten, const Dispatch& dispatch);
 
     // Where the archive stands once it is whole and has passed its check; the writer writes

@@ -1,8 +1,8 @@
 #include "run/Choice.h"
+#include "platform/FileSystem.h"
 #include "run/UserDirectories.h"
 #include "settings/SettingsFiles.h"
 #include "text/TextHelpers.h"
-#include "platform/FileSystem.h"
 
 namespace qx {
 

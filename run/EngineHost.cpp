@@ -1,8 +1,8 @@
 #include "run/EngineHost.h"
+#include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "text/Dates.h"
-#include "platform/Clock.h"
 
 namespace qx {
 

@@ -7,8 +7,7 @@
 
 namespace qx {
 
-template <class Action>
-void RunGuarded(OperatorInterface& ui, Action&& action) {
+template <class Action> void RunGuarded(OperatorInterface& ui, Action&& action) {
     try {
         action();
     } catch (const std::exception& failure) {

@@ -2,10 +2,10 @@
 // saved choice, root list, root box, check and restore of the saved choice, default
 // output folder, user list and the user to select.
 #include "run/Startup.h"
-#include "run/UserDirectories.h"
 #include "platform/CodePage.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
+#include "run/UserDirectories.h"
 #include "settings/SettingsFiles.h"
 #include "text/TextHelpers.h"
 
@@ -41,12 +41,13 @@ void SetUpFolders(TSessionSelection& selection, const StartupOptions& options) {
 }
 
 void FillRootBox(TSessionSelection& selection) {
-    selection.listedRoot = platform::AppendBackslash(platform::UpperCase(platform::AppendBackslash(Token(selection.rootList, ";", 1))));
+    selection.listedRoot =
+        platform::AppendBackslash(platform::UpperCase(platform::AppendBackslash(Token(selection.rootList, ";", 1))));
     selection.rootBoxEntries.clear();
     const int count = RootCount(selection.rootList);
     for (int i = 1; i <= count; ++i)
-        selection.rootBoxEntries.push_back(
-            platform::UpperCase(platform::AppendBackslash(Token(selection.rootList, ";", static_cast<std::uint8_t>(i)))));
+        selection.rootBoxEntries.push_back(platform::UpperCase(
+            platform::AppendBackslash(Token(selection.rootList, ";", static_cast<std::uint8_t>(i)))));
 }
 
 } // namespace

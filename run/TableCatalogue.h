@@ -2,9 +2,9 @@
 // The fifteen KERNO tables of one user: where each source is found, how it is copied
 // into the work folder (whole, or filtered on its document date), the company record
 // and the bank-account text copy. The export run calls these steps in its fixed order.
+#include "run/TableObject.h"
 #include "session/OperatorInterface.h"
 #include "session/Session.h"
-#include "run/TableObject.h"
 
 #include <optional>
 #include <string>

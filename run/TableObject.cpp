@@ -1,8 +1,8 @@
 #include "run/TableObject.h"
-#include "text/Error.h"
 #include "dbf/TableError.h"
-#include "run/EngineHost.h"
 #include "platform/CodePage.h"
+#include "run/EngineHost.h"
+#include "text/Error.h"
 
 namespace qx {
 

@@ -1,8 +1,8 @@
 #pragma once
 // The process-wide records, held in one place and passed to the logic that fills them.
-#include "session/SessionSelection.h"
 #include "session/Accounts.h"
 #include "session/RunValues.h"
+#include "session/SessionSelection.h"
 #include "session/UserSettings.h"
 #include <string>
 

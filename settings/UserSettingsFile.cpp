@@ -1,11 +1,11 @@
 // The user settings file QX.INI. Both readers read every key in the file's order and fall
 // back to their own defaults; the writer writes all keys with the spellings the file has
 // always used ("message", "servis").
+#include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/Ini.h"
 #include "settings/SettingsFiles.h"
-#include "platform/Clock.h"
 
 namespace qx {
 

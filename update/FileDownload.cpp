@@ -1,8 +1,8 @@
 #include "update/FileDownload.h"
 
+#include "platform/FileStreams.h"
 #include "platform/FileSystem.h"
 #include "platform/Signature.h"
-#include "platform/FileStreams.h"
 
 #include <fstream>
 

@@ -1,12 +1,12 @@
 #include "update/UpdateHttp.h"
 
 #include "BuildConfig.h"
-#include "text/Error.h"
 #include "net/HttpClient.h"
 #include "net/HttpDate.h"
 #include "net/Url.h"
 #include "platform/Environment.h"
 #include "platform/HostName.h"
+#include "text/Error.h"
 #include "update/VersionNumber.h"
 
 #include <chrono>

@@ -2,8 +2,8 @@
 // The archive reader: reads the central directory (ZIP64 included) and tests entries
 // with the password, in memory only. Every offset and length read from the archive is
 // checked against the archive's size, so damaged or hostile archives cannot lead it astray.
-#include "zip/ArchiveDevices.h"
 #include "text/EightBitText.h"
+#include "zip/ArchiveDevices.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,10 +1,10 @@
 #include "zip/ZipWriter.h"
 
+#include "platform/FileSystem.h"
 #include "text/Error.h"
 #include "zip/EntryWriter.h"
 #include "zip/WorkerPool.h"
 #include "zip/ZipFormat.h"
-#include "platform/FileSystem.h"
 
 #include <optional>
 #include <random>

@@ -1,8 +1,8 @@
 #pragma once
 // The archive writer: packs the selected files of one folder into a ZIP archive with
 // raw deflate and traditional PKWARE encryption, raising its events as it goes.
-#include "zip/ArchiveDevices.h"
 #include "text/EightBitText.h"
+#include "zip/ArchiveDevices.h"
 
 #include <cstdint>
 #include <functional>

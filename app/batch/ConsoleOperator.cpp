@@ -56,7 +56,9 @@ void ConsoleOperator::showError(const std::string& text) {
     failed_ = true;
 }
 
-std::optional<DayCount> ConsoleOperator::askEndDate(DayCount initial) { return endDate_.value_or(initial); }
+std::optional<DayCount> ConsoleOperator::askEndDate(DayCount initial) {
+    return endDate_.value_or(initial);
+}
 
 // Only the total is drawn: one bar is enough on a terminal.
 void ConsoleOperator::setBarValue(ProgressBar bar, std::int64_t value) {

@@ -1,13 +1,13 @@
 // qxbatch: the transfer of one user without a window, for scheduled runs. The same
 // start-up, export run, archive, check and dispatch as the window's "Začni".
 #include "app/batch/ConsoleOperator.h"
-#include "run/ErrorGuard.h"
-#include "run/Choice.h"
-#include "session/Session.h"
-#include "run/Startup.h"
-#include "run/ExportRun.h"
 #include "platform/CodePage.h"
 #include "platform/Console.h"
+#include "run/Choice.h"
+#include "run/ErrorGuard.h"
+#include "run/ExportRun.h"
+#include "run/Startup.h"
+#include "session/Session.h"
 #include "text/Dates.h"
 
 #include <cstdio>

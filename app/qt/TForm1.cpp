@@ -1,15 +1,15 @@
 #include "app/qt/TForm1.h"
 
-#include "run/ErrorGuard.h"
-#include "run/Choice.h"
 #include "app/qt/MessageBox.h"
-#include "run/Startup.h"
-#include "run/ExportRun.h"
 #include "app/qt/TfKoncniDatum.h"
-#include "platform/Environment.h"
-#include "platform/Process.h"
 #include "app/qt/TfSetup.h"
 #include "app/qt/UpdateOffer.h"
+#include "platform/Environment.h"
+#include "platform/Process.h"
+#include "run/Choice.h"
+#include "run/ErrorGuard.h"
+#include "run/ExportRun.h"
+#include "run/Startup.h"
 
 #include <QApplication>
 #include <QComboBox>

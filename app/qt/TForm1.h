@@ -2,9 +2,9 @@
 // The main window "Priprava podatkov za prenos": the user list, the root box, the four
 // buttons, and during a run the progress log and the two vertical bars. It is the
 // operator interface of the runs started from it.
+#include "run/Startup.h"
 #include "session/OperatorInterface.h"
 #include "session/Session.h"
-#include "run/Startup.h"
 
 #include <QWidget>
 

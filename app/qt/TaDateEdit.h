@@ -2,9 +2,9 @@
 // A single-line field for one calendar date: accepts digits and the date separator, understands
 // short forms, shows an invalid text in the error colour, offers shortcut keys and refuses to be
 // left with an invalid date.
-#include "text/Error.h"
 #include "datefield/DateEditState.h"
 #include "text/Dates.h"
+#include "text/Error.h"
 
 #include <QColor>
 #include <QLineEdit>

@@ -1,12 +1,12 @@
 #include "app/qt/UpgradeController.h"
 
 #include "app/qt/MessageBox.h"
+#include "app/qt/UpgradeWizard.h"
+#include "app/qt/UpgradeWorker.h"
 #include "platform/Process.h"
 #include "update/FileDownload.h"
 #include "update/UpgradeFiles.h"
 #include "update/UpgradeTexts.h"
-#include "app/qt/UpgradeWizard.h"
-#include "app/qt/UpgradeWorker.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,8 +1,8 @@
 #pragma once
 // The update component's Qt side: the flow's dialogs, the wizard and the worker thread whose
 // results reach the flow as queued signals. Everything here runs on the window thread.
-#include "update/UpdateFlow.h"
 #include "app/qt/UpgradeWizard.h"
+#include "update/UpdateFlow.h"
 
 #include <QObject>
 #include <QPointer>

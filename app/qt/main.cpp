@@ -1,9 +1,9 @@
 // Program entry: the fixed formats, the main window and its start-up, the message loop.
 #include "app/qt/MessageBox.h"
 #include "app/qt/QtTranslation.h"
-#include "session/Session.h"
 #include "app/qt/TForm1.h"
 #include "app/qt/TaDateEdit.h"
+#include "session/Session.h"
 
 #include <QApplication>
 #include <QLocale>

@@ -1,16 +1,16 @@
 #include "app/win32/TForm1.h"
 
-#include "run/ErrorGuard.h"
-#include "run/Choice.h"
 #include "app/win32/Controls.h"
 #include "app/win32/MessageBoxes.h"
 #include "app/win32/TfKoncniDatum.h"
 #include "app/win32/TfSetup.h"
 #include "app/win32/UpdateOffer.h"
-#include "run/ExportRun.h"
 #include "platform/Environment.h"
 #include "platform/Process.h"
 #include "platform/WideText_win32.h"
+#include "run/Choice.h"
+#include "run/ErrorGuard.h"
+#include "run/ExportRun.h"
 
 #include <commctrl.h>
 

@@ -1,8 +1,8 @@
 #include "app/win32/TaDateEdit.h"
 
-#include "text/Error.h"
 #include "app/win32/Controls.h"
 #include "platform/WideText_win32.h"
+#include "text/Error.h"
 
 #include <commctrl.h>
 

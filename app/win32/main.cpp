@@ -1,10 +1,10 @@
 // Program entry of the Windows program: common controls, the main window and its start-up,
 // the message loop with the dialog keys.
-#include "session/Session.h"
 #include "app/win32/Controls.h"
 #include "app/win32/MessageBoxes.h"
 #include "app/win32/TForm1.h"
 #include "app/win32/TaDateEdit.h"
+#include "session/Session.h"
 
 #include <commctrl.h>
 #include <objbase.h>

@@ -3,11 +3,11 @@
 // same DBF-like tables (>= 500 MB, generated). Each contender runs in a child process so
 // its time and peak memory are its own.
 //   build/bin/archive_bench [megabytes] [folder]     (QX_ZIP_WORKERS forces the core count)
+#include "platform/CodePage.h"
 #include "run/ArchivePassword.h"
 #include "zip/WorkerPool.h"
 #include "zip/ZipReader.h"
 #include "zip/ZipWriter.h"
-#include "platform/CodePage.h"
 
 #include <sys/resource.h>
 #include <sys/wait.h>

@@ -1,11 +1,11 @@
 // An account descriptor from any bytes, as the service's web root sends it (scrambled hex)
 // and as it reads once descrambled: the fields, the integer fields, the round trip.
-#include "text/Error.h"
-#include "session/Session.h"
 #include "delivery/AccountFetch.h"
 #include "delivery/IntegerText.h"
 #include "delivery/Scramble.h"
 #include "fuzz/Check.h"
+#include "session/Session.h"
+#include "text/Error.h"
 #include "text/TextHelpers.h"
 
 #include <cstddef>

@@ -1,9 +1,9 @@
 // The first bytes of the service's mail file, from any bytes, whole or cut at the fetch's
 // limit: the notice address that comes out never holds a line break or NUL.
-#include "text/Error.h"
 #include "delivery/MailFile.h"
 #include "fuzz/Check.h"
 #include "net/CommandText.h"
+#include "text/Error.h"
 
 #include <cstddef>
 #include <cstdint>

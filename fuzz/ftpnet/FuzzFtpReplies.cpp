@@ -1,10 +1,10 @@
 // FTP control replies, PASV addresses and MLSD listings on arbitrary bytes.
-#include "text/Error.h"
 #include "fuzz/ftpnet/MemoryStream.h"
 #include "net/FtpListing.h"
 #include "net/LineReader.h"
 #include "net/PassiveAddress.h"
 #include "net/Reply.h"
+#include "text/Error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     qx::fuzz::MemoryStream stream(data, size);

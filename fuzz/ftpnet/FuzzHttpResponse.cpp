@@ -1,8 +1,8 @@
 // The HTTP response reader (status line, headers, chunked / counted / open bodies) on
 // arbitrary bytes: it must end in a response or a qx::Error, never crash or loop.
-#include "text/Error.h"
 #include "fuzz/ftpnet/MemoryStream.h"
 #include "net/HttpResponse.h"
+#include "text/Error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     qx::fuzz::MemoryStream stream(data, size);

@@ -1,11 +1,11 @@
 // An EHLO reply from any bytes: the reply parser, then the capability lines, the STARTTLS
 // offer and the AUTH mechanisms read from them.
-#include "text/Error.h"
 #include "fuzz/Check.h"
 #include "fuzz/ftpnet/MemoryStream.h"
 #include "net/LineReader.h"
 #include "net/Reply.h"
 #include "net/SmtpCapabilities.h"
+#include "text/Error.h"
 
 #include <cstddef>
 #include <cstdint>

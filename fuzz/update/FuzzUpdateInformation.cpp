@@ -1,7 +1,7 @@
 // Any bytes as the information file, as a queue entry, a URL and a date.
-#include "text/Error.h"
 #include "net/HttpDate.h"
 #include "net/Url.h"
+#include "text/Error.h"
 #include "update/DownloadTarget.h"
 #include "update/UpdateDecision.h"
 #include "update/VersionNumber.h"

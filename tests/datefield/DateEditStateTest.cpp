@@ -1,8 +1,8 @@
 #include "datefield/DateEditState.h"
 
-#include "text/Error.h"
 #include "platform/Clock.h"
 #include "tests/support/ErrorText.h"
+#include "text/Error.h"
 
 #include <gtest/gtest.h>
 

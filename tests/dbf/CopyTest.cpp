@@ -2,8 +2,8 @@
 // append to a copy. Every table kind, memo fields included.
 #include "dbf/Table.h"
 #include "dbf/TableError.h"
-#include "tests/support/TempDir.h"
 #include "tests/dbf/TablesTestSupport.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "dbf/Bytes.h"
 #include "dbf/Table.h"
 #include "dbf/TableError.h"
-#include "tests/support/TempDir.h"
 #include "tests/dbf/TablesTestSupport.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // record; malformed or non-logical ones refused with the engine's text.
 #include "dbf/Table.h"
 #include "dbf/TableError.h"
-#include "tests/support/TempDir.h"
 #include "tests/dbf/TablesTestSupport.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

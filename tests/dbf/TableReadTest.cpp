@@ -2,8 +2,8 @@
 // deleted records hidden; character fields translated from OEM to ANSI.
 #include "dbf/Table.h"
 #include "dbf/TableError.h"
-#include "tests/support/TempDir.h"
 #include "tests/dbf/TablesTestSupport.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -4,10 +4,10 @@
 #include "delivery/IntegerText.h"
 #include "delivery/Scramble.h"
 
-#include "text/Error.h"
 #include "tests/net/PeerServers.h"
 #include "tests/support/ErrorText.h"
 #include "tests/support/TestEnvironment.h"
+#include "text/Error.h"
 
 #include <gtest/gtest.h>
 

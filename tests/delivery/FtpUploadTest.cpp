@@ -3,10 +3,10 @@
 #include "delivery/FtpUpload.h"
 #include "delivery/Scramble.h"
 
-#include "text/Error.h"
 #include "tests/net/PeerServers.h"
 #include "tests/support/RecordingOperator.h"
 #include "tests/support/TempDir.h"
+#include "text/Error.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,11 +1,11 @@
 #include "delivery/MailHandoff.h"
 
-#include "text/Error.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/Ini.h"
 #include "tests/support/RecordingOperator.h"
 #include "tests/support/TempDir.h"
+#include "text/Error.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

@@ -1,13 +1,13 @@
 #include "delivery/Notice.h"
 
 #include "BuildConfig.h"
-#include "text/Error.h"
 #include "delivery/Scramble.h"
 #include "platform/Clock.h"
 #include "tests/net/MailReader.h"
 #include "tests/net/SmtpPeers.h"
 #include "tests/support/RecordingOperator.h"
 #include "tests/support/TempDir.h"
+#include "text/Error.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

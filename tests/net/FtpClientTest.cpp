@@ -3,10 +3,10 @@
 #include "net/FtpClient.h"
 #include "net/PassiveAddress.h"
 
-#include "text/Error.h"
 #include "tests/net/PeerServers.h"
 #include "tests/support/ErrorText.h"
 #include "tests/support/TempDir.h"
+#include "text/Error.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>

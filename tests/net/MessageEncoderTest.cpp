@@ -1,11 +1,11 @@
 #include "net/MessageEncoder.h"
-#include "tests/support/TestEnvironment.h"
 #include "platform/FileSystem.h"
 #include "tests/support/LinuxPeers.h"
+#include "tests/support/TestEnvironment.h"
 
-#include "text/Error.h"
 #include "platform/Clock.h"
 #include "tests/net/MailReader.h"
+#include "text/Error.h"
 
 #include <cstdlib>
 #include <ctime>

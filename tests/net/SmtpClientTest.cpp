@@ -1,10 +1,10 @@
 #include "net/SmtpClient.h"
 #include "tests/support/LinuxPeers.h"
 
-#include "text/Error.h"
 #include "net/MessageEncoder.h"
 #include "net/MimeText.h"
 #include "tests/net/SmtpPeers.h"
+#include "text/Error.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,9 +1,9 @@
 // The connection stack and the line-protocol core against scripted servers.
 #include "net/PingPong.h"
 
-#include "text/Error.h"
 #include "tests/net/PeerServers.h"
 #include "tests/support/ErrorText.h"
+#include "text/Error.h"
 
 #include <gtest/gtest.h>
 

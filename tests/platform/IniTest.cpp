@@ -1,8 +1,8 @@
 #include "platform/Ini.h"
-#include "text/Error.h"
 #include "platform/FileSystem.h"
 #include "platform/IniDocument.h"
 #include "tests/support/TempDir.h"
+#include "text/Error.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,14 +1,14 @@
 #include "run/ArchiveStep.h"
-#include "tests/zip/ArchiveTestSupport.h"
-#include "text/Error.h"
-#include "run/ArchiveName.h"
-#include "run/ArchivePassword.h"
-#include "zip/FileSelection.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
+#include "run/ArchiveName.h"
+#include "run/ArchivePassword.h"
 #include "tests/support/LinuxPeers.h"
 #include "tests/support/RecordingOperator.h"
 #include "tests/support/TempDir.h"
+#include "tests/zip/ArchiveTestSupport.h"
+#include "text/Error.h"
+#include "zip/FileSelection.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The table catalogue through the real platform layer: source resolution, whole and
 // filtered copies with their log lines, the company record and the bank-account texts.
 // Tables are written by python3-dbf and the copies read back by it.
-#include "text/Error.h"
 #include "run/TableCatalogue.h"
+#include "tests/dbf/TablesTestSupport.h"
 #include "tests/support/RecordingOperator.h"
 #include "tests/support/TempDir.h"
-#include "tests/dbf/TablesTestSupport.h"
+#include "text/Error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // The run behind "Začni" on a sample installation, through the operator interface.
 #include "tests/run/RunFixture.h"
 
-#include "run/ErrorGuard.h"
-#include "run/ExportRun.h"
+#include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/Ini.h"
+#include "run/ErrorGuard.h"
+#include "run/ExportRun.h"
 #include "settings/SettingsFiles.h"
-#include "platform/Clock.h"
 
 #include <gmock/gmock.h>
 
@@ -109,11 +109,11 @@ TEST_F(ExportRunTest, DateModeCopiesTheDocumentsOfThePeriodWithProgressDots) {
     EXPECT_EQ(session.run.endDateKey, "20250630");
     EXPECT_EQ(session.run.endDateText, "30.06.2025");
     const std::string dots(20, '.');
-    EXPECT_THAT(copyLog(), ElementsAreArray(std::vector<std::string>{"Prepis podatkov v delovno mapo", "", "POPA.DBF", "PERS.DBF", "VSTR.DBF",
-                                             "ORGE.DBF", "MATE.DBF", "RACN.DBF" + dots, "RACP.DBF" + dots,
-                                             "GOTG.DBF" + dots, "GOTP.DBF" + dots, "STRO.DBF" + dots,
-                                             "PTNL.DBF" + dots, "PRAC.DBF" + dots, "PRAP.DBF" + dots,
-                                             "KNZR.DBF" + dots}));
+    EXPECT_THAT(copyLog(),
+                ElementsAreArray(std::vector<std::string>{
+                    "Prepis podatkov v delovno mapo", "", "POPA.DBF", "PERS.DBF", "VSTR.DBF", "ORGE.DBF", "MATE.DBF",
+                    "RACN.DBF" + dots, "RACP.DBF" + dots, "GOTG.DBF" + dots, "GOTP.DBF" + dots, "STRO.DBF" + dots,
+                    "PTNL.DBF" + dots, "PRAC.DBF" + dots, "PRAP.DBF" + dots, "KNZR.DBF" + dots}));
     for (const DatedTable& table : kDated) {
         const std::string verdict = python(std::string(QX_SOURCE_DIR) + "/tests/dbf/dbf_fixtures.py check-copy " +
                                            sourceOf("DRUGA._G", table.source) + " " + workFile(table.copy) + " " +
@@ -175,8 +175,7 @@ TEST_F(ExportRunTest, WithEveryGroupOffOnlyTheUndatedTablesAreCopied) {
     writeSettings("FIRMA.P", settings);
     selectUser("FIRMA.P");
     run();
-    EXPECT_THAT(workFolderTables(),
-                ElementsAreArray({"mate.dbf", "orge.dbf", "pers.dbf", "popa.dbf", "vstr.dbf"}));
+    EXPECT_THAT(workFolderTables(), ElementsAreArray({"mate.dbf", "orge.dbf", "pers.dbf", "popa.dbf", "vstr.dbf"}));
 }
 
 TEST_F(ExportRunTest, WithoutSettingsFileTheDialogIsOfferedAndTheRunEndsWhenItIsCancelled) {

@@ -4,17 +4,17 @@
 // the archive's name unless it is a whole archive.
 #include "tests/run/RunFixture.h"
 
-#include "run/ErrorGuard.h"
-#include "run/ArchivePassword.h"
 #include "dbf/Bytes.h"
-#include "run/ExportRun.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderLock.h"
-#include "tests/zip/ArchiveTestSupport.h"
+#include "run/ArchivePassword.h"
+#include "run/ErrorGuard.h"
+#include "run/ExportRun.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/LinuxPeers.h"
 #include "tests/support/SmallFileSystem.h"
+#include "tests/zip/ArchiveTestSupport.h"
 
 #include <filesystem>
 #include <functional>

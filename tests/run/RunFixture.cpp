@@ -1,8 +1,8 @@
 #include "tests/run/RunFixture.h"
 
 #include "run/Choice.h"
-#include "run/Startup.h"
 #include "run/ExportRun.h"
+#include "run/Startup.h"
 #include "settings/SettingsFiles.h"
 
 #include <cstdio>
@@ -22,8 +22,8 @@ const std::string& GeneratedSample() {
             return std::string(shared);
         const std::string target = folder.path() + "kerno";
         int status = 0;
-        RunFixture::python(std::string(QX_SOURCE_DIR) + "/tools/sample/make_sample.py " + target +
-                               " --qxscramble " + QX_BINARY_DIR + "/bin/qxscramble",
+        RunFixture::python(std::string(QX_SOURCE_DIR) + "/tools/sample/make_sample.py " + target + " --qxscramble " +
+                               QX_BINARY_DIR + "/bin/qxscramble",
                            &status);
         if (status != 0)
             throw std::runtime_error("the sample installation could not be generated");

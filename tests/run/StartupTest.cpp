@@ -1,11 +1,11 @@
 #include "run/Startup.h"
-#include "text/Error.h"
-#include "run/Choice.h"
 #include "platform/CodePage.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
+#include "run/Choice.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestEnvironment.h"
+#include "text/Error.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

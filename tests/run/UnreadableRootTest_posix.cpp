@@ -1,6 +1,6 @@
 // Folder rights as POSIX has them; a Windows folder that refuses listing is made otherwise.
-#include "run/UserDirectories.h"
 #include "platform/FileSystem.h"
+#include "run/UserDirectories.h"
 #include "tests/support/TempDir.h"
 
 #include <cstdlib>

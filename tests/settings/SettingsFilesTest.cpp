@@ -1,9 +1,9 @@
 #include "settings/SettingsFiles.h"
-#include "text/Error.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "tests/support/TempDir.h"
+#include "text/Error.h"
 
 #include <gtest/gtest.h>
 

@@ -158,7 +158,11 @@ TEST(AsciiCase, PrefixesIgnoringCase) {
         {"text/plain", "multipart", false},
         {"", "", true},
         {"x", "", true},
-        {"\xc8" "ez", "\xe8" "ez", false}, // only ASCII letters change case
+        {"\xc8"
+         "ez",
+         "\xe8"
+         "ez",
+         false}, // only ASCII letters change case
     };
     for (const Case& c : cases)
         EXPECT_EQ(StartsWithIgnoringCase(c.text, c.lowerPrefix), c.starts) << c.text << " " << c.lowerPrefix;

@@ -1,10 +1,10 @@
 // The update's HTTP client against a real server on 127.0.0.1 (update_server.py).
-#include "text/Error.h"
 #include "net/HttpDate.h"
 #include "net/Url.h"
 #include "platform/Signature.h"
 #include "tests/update/SignedRelease.h"
 #include "tests/update/UpdateServer.h"
+#include "text/Error.h"
 #include "update/FileDownload.h"
 #include "update/UpdateHttp.h"
 

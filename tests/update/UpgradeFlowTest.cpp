@@ -2,12 +2,12 @@
 // server on 127.0.0.1: the offer, the question, the wizard, the downloads, failures, the
 // cancel, and the hand-over to the replacement program that restarts a stand-in program.
 #include "app/qt/MessageBox.h"
-#include "tests/update/SignedRelease.h"
-#include "tests/update/UpdateServer.h"
 #include "app/qt/UpdateOffer.h"
 #include "app/qt/UpgradeController.h"
-#include "update/UpgradeTexts.h"
 #include "app/qt/UpgradeWizard.h"
+#include "tests/update/SignedRelease.h"
+#include "tests/update/UpdateServer.h"
+#include "update/UpgradeTexts.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -61,8 +61,8 @@ std::string TableLikeBytes(std::size_t size, std::uint32_t seed) {
 
 std::vector<Fields> DumpZipFields(const std::string& archive, const std::string& password) {
     const auto result =
-        RunCommand(std::string(QX_PYTHON) + " " + Quote(std::string(QX_SOURCE_DIR) + "/tests/zip/zip_fields.py") +
-                   " " + Quote(archive) + " " + Quote(password));
+        RunCommand(std::string(QX_PYTHON) + " " + Quote(std::string(QX_SOURCE_DIR) + "/tests/zip/zip_fields.py") + " " +
+                   Quote(archive) + " " + Quote(password));
     if (result.exitCode != 0)
         throw std::runtime_error("zip_fields.py failed: " + result.output);
     std::vector<Fields> entries;

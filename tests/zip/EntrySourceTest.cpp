@@ -1,14 +1,14 @@
 #include "ArchiveTestSupport.h"
-#include "text/Error.h"
+#include "platform/CodePage.h"
+#include "platform/FileSystem.h"
 #include "run/ArchivePassword.h"
+#include "tests/support/LinuxPeers.h"
+#include "tests/support/TempDir.h"
+#include "text/Error.h"
 #include "zip/ArchiveStreams.h"
 #include "zip/CentralDirectory.h"
 #include "zip/ZipFormat.h"
 #include "zip/ZipWriter.h"
-#include "platform/CodePage.h"
-#include "platform/FileSystem.h"
-#include "tests/support/LinuxPeers.h"
-#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

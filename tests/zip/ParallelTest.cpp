@@ -1,17 +1,17 @@
 // Packing and checking with several workers: the archive stays one that every reader reads,
 // the events stay those of one worker, and faults end the work as they do with one.
 #include "ArchiveTestSupport.h"
-#include "text/Error.h"
+#include "platform/CodePage.h"
+#include "platform/FileSystem.h"
 #include "run/ArchivePassword.h"
+#include "tests/support/LinuxPeers.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestEnvironment.h"
+#include "text/Error.h"
 #include "zip/EntryWriter.h"
 #include "zip/WorkerPool.h"
 #include "zip/ZipReader.h"
 #include "zip/ZipWriter.h"
-#include "platform/CodePage.h"
-#include "platform/FileSystem.h"
-#include "tests/support/LinuxPeers.h"
-#include "tests/support/TempDir.h"
-#include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 

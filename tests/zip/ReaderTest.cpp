@@ -1,12 +1,12 @@
 #include "ArchiveTestSupport.h"
-#include "tests/support/LinuxPeers.h"
-#include "text/Error.h"
-#include "run/ArchivePassword.h"
-#include "zip/ZipReader.h"
-#include "zip/ZipWriter.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
+#include "run/ArchivePassword.h"
+#include "tests/support/LinuxPeers.h"
 #include "tests/support/TempDir.h"
+#include "text/Error.h"
+#include "zip/ZipReader.h"
+#include "zip/ZipWriter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,16 +1,16 @@
 #include "ArchiveTestSupport.h"
-#include "text/Error.h"
-#include "run/ArchivePassword.h"
-#include "zip/EntryWriter.h"
-#include "zip/ZipFormat.h"
-#include "zip/ZipWriter.h"
 #include "platform/CodePage.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
+#include "run/ArchivePassword.h"
 #include "tests/support/LinuxPeers.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestEnvironment.h"
+#include "text/Error.h"
 #include "text/TextHelpers.h"
+#include "zip/EntryWriter.h"
+#include "zip/ZipFormat.h"
+#include "zip/ZipWriter.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

@@ -2,13 +2,13 @@
 // local header offset and the central directory need ZIP64 fields and end records. The bytes
 // land in a sparse file (a hole, then the archive), which unzip and our reader read back.
 #include "ArchiveTestSupport.h"
-#include "tests/support/LinuxPeers.h"
-#include "run/ArchivePassword.h"
-#include "zip/ZipReader.h"
-#include "zip/ZipWriter.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
+#include "run/ArchivePassword.h"
+#include "tests/support/LinuxPeers.h"
 #include "tests/support/TempDir.h"
+#include "zip/ZipReader.h"
+#include "zip/ZipWriter.h"
 
 #include <gtest/gtest.h>
 

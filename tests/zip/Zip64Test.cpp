@@ -1,12 +1,12 @@
 // Slow: an input over 4 GiB (sparse on disk, zeros with table data at both ends) packed on
 // several workers, then tested by unzip, 7z and our own reader. Run with: ctest -L slow
 #include "ArchiveTestSupport.h"
+#include "platform/CodePage.h"
 #include "run/ArchivePassword.h"
+#include "tests/support/TempDir.h"
 #include "zip/WorkerPool.h"
 #include "zip/ZipReader.h"
 #include "zip/ZipWriter.h"
-#include "platform/CodePage.h"
-#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The date field as a subclassed edit control: keys, leaving the focus, colour and width.
 #include "app/win32/Controls.h"
 #include "app/win32/TfKoncniDatum.h"
-#include "tests/app/win32/WindowTestSupport.h"
 #include "platform/Clock.h"
+#include "tests/app/win32/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -6,9 +6,9 @@
 #include "app/win32/TfSetup.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
+#include "tests/app/win32/WindowTestSupport.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestEnvironment.h"
-#include "tests/app/win32/WindowTestSupport.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
