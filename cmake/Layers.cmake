@@ -8,6 +8,7 @@
 # Without SOURCES every .cpp file of the folder is compiled; a folder without any is a layer
 # of headers alone. The library is qx_<folder>.
 
+# The layer folders from the bottom, the front ends last; the top-level file adds them in this order.
 set(QX_LAYER_FOLDERS text platform dbf datefield zip net session delivery update settings run app)
 # Builds every layer's checks; a build of all targets runs them anyway.
 add_custom_target(qx_layers)
